@@ -1,0 +1,3 @@
+#include "CustomLookAndFeel.h"
+
+CustomLookAndFeel::~CustomLookAndFeel() = default;

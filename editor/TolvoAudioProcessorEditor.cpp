@@ -1,0 +1,297 @@
+#include "TolvoAudioProcessorEditor.h"
+
+#include "DisplayLanguage.h"
+#include "TolvoImages.h"
+#include "UpdateCheck.h"
+#include "VersionBox.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+    juce::Image backgroundOnImage()  { return juce::ImageCache::getFromMemory (TolvoImages::backgroundOn_png,  TolvoImages::backgroundOn_pngSize); }
+    juce::Image backgroundOffImage() { return juce::ImageCache::getFromMemory (TolvoImages::backgroundOff_png, TolvoImages::backgroundOff_pngSize); }
+    juce::Image enableSwitchImage()  { return juce::ImageCache::getFromMemory (TolvoImages::enableSwitch_png,  TolvoImages::enableSwitch_pngSize); }
+    juce::Image plusNormalImage()    { return juce::ImageCache::getFromMemory (TolvoImages::plusNormal_png,    TolvoImages::plusNormal_pngSize); }
+    juce::Image plusDownImage()      { return juce::ImageCache::getFromMemory (TolvoImages::plusDown_png,      TolvoImages::plusDown_pngSize); }
+    juce::Image minusNormalImage()   { return juce::ImageCache::getFromMemory (TolvoImages::minusNormal_png,   TolvoImages::minusNormal_pngSize); }
+    juce::Image minusDownImage()     { return juce::ImageCache::getFromMemory (TolvoImages::minusDown_png,     TolvoImages::minusDown_pngSize); }
+    juce::Image digitStripImage()    { return juce::ImageCache::getFromMemory (TolvoImages::digitStrip_png,    TolvoImages::digitStrip_pngSize); }
+    juce::Image decimalPointImage()  { return juce::ImageCache::getFromMemory (TolvoImages::decimalPoint_png,  TolvoImages::decimalPoint_pngSize); }
+    juce::Image logoImage()          { return juce::ImageCache::getFromMemory (TolvoImages::logo_png,          TolvoImages::logo_pngSize); }
+
+    // Unscaled, fully opaque, no overlay in every state; the whole rectangle
+    // takes clicks.
+    void setButtonImages (juce::ImageButton& button, const juce::Image& normal,
+                          const juce::Image& over, const juce::Image& down)
+    {
+        button.setImages (false, false, false,
+                          normal, 1.0f, juce::Colours::transparentBlack,
+                          over,   1.0f, juce::Colours::transparentBlack,
+                          down,   1.0f, juce::Colours::transparentBlack,
+                          0.0f);
+    }
+
+    // As the host sees it: on from 0.5 up.
+    bool isOn (const juce::AudioProcessorParameter& parameter)
+    {
+        return parameter.getValue() >= 0.5f;
+    }
+
+    constexpr int readoutStartX = 217;
+    constexpr int digitY = 112;
+    constexpr int pointY = 182;
+    constexpr int minusShift = 16;
+    constexpr int minusGlyph = 10;
+    constexpr int numGlyphs = 11;
+}
+
+TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p)
+    : TolvoAudioProcessorEditor (p, TOLVO_UPDATE_URL, DisplayLanguage::get())
+{
+}
+
+TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p,
+                                                      const juce::String& updateServer,
+                                                      const juce::String& displayLanguage)
+    : juce::AudioProcessorEditor (p),
+      processor (p),
+      displayedLevel (p.levelParam != nullptr ? (double) p.levelParam->get() : 0.0),
+      updateAvailable (std::make_shared<std::atomic<bool>> (false)),
+      language (displayLanguage)
+{
+    // Process-wide on purpose: it is the font of the alert windows too.
+    const auto typeface = typefaceForLanguage (language);
+
+    if (typeface.isNotEmpty())
+        juce::LookAndFeel::getDefaultLookAndFeel().setDefaultSansSerifTypefaceName (typeface);
+
+    const auto logo = logoImage();
+
+    addAndMakeVisible (logoButton);
+    logoButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
+    logoButton.setToggleState (true, juce::dontSendNotification);
+    logoButton.addListener (this);
+    setButtonImages (logoButton, logo, logo, logo);
+
+    addAndMakeVisible (noticeButton);
+    noticeButton.setLookAndFeel (&noticeButtonLookAndFeel);
+    noticeButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
+    noticeButton.setToggleState (true, juce::dontSendNotification);
+    noticeButton.addListener (this);
+    noticeButton.setVisible (false);
+    setButtonImages (noticeButton, logo, logo, logo);
+
+    addAndMakeVisible (plusButton);
+    plusButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
+    plusButton.addListener (this);
+    setButtonImages (plusButton, plusNormalImage(), plusNormalImage(), plusDownImage());
+
+    addAndMakeVisible (minusButton);
+    minusButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
+    minusButton.addListener (this);
+    setButtonImages (minusButton, minusNormalImage(), minusNormalImage(), minusDownImage());
+
+    for (auto* parameter : processor.getParameters())
+    {
+        if (auto* boolParameter = dynamic_cast<juce::AudioParameterBool*> (parameter))
+        {
+            if (boolParameter->paramID == "dbEnable" && enableButton == nullptr)
+            {
+                enableButton = std::make_unique<juce::ToggleButton>();
+                enableButton->setName (boolParameter->name);
+                addAndMakeVisible (*enableButton);
+                enableButton->setToggleState (true, juce::dontSendNotification);
+                enableButton->setMouseCursor (juce::MouseCursor::PointingHandCursor);
+                enableButton->addListener (this);
+                enableButton->setLookAndFeel (&enableButtonLookAndFeel);
+            }
+        }
+        else if (auto* floatParameter = dynamic_cast<juce::AudioParameterFloat*> (parameter))
+        {
+            if (floatParameter->paramID != "dbMain")
+                juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon,
+                                                        "ParamError",
+                                                        "paramID : " + floatParameter->paramID,
+                                                        {});
+        }
+    }
+
+    setSize (windowWidth, windowHeight);
+    startTimer (timerPeriodMs);
+    checkForUpdate (updateServer);
+}
+
+TolvoAudioProcessorEditor::~TolvoAudioProcessorEditor()
+{
+    stopTimer();
+
+    // A look and feel must not be destroyed while a button still uses it.
+    noticeButton.setLookAndFeel (nullptr);
+
+    if (enableButton != nullptr)
+        enableButton->setLookAndFeel (nullptr);
+}
+
+juce::String TolvoAudioProcessorEditor::typefaceForLanguage (const juce::String& language)
+{
+    if (language.startsWith ("zh")) return "Microsoft YaHei UI";
+    if (language.startsWith ("ja")) return "Meiryo UI";
+    return {};
+}
+
+void TolvoAudioProcessorEditor::checkForUpdate (const juce::String& updateServer)
+{
+    UpdateCheck::startInBackground (updateServer, updateAvailable);
+}
+
+void TolvoAudioProcessorEditor::paint (juce::Graphics& g)
+{
+    g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
+
+    if (processor.enableParam != nullptr && isOn (*processor.enableParam))
+    {
+        g.drawImageAt (backgroundOnImage(), 0, 0);
+        drawLevelReadout (g, displayedLevel);
+    }
+    else
+    {
+        g.drawImageAt (backgroundOffImage(), 0, 0);
+    }
+}
+
+void TolvoAudioProcessorEditor::drawLevelReadout (juce::Graphics& g, double levelDb)
+{
+    // At most four characters; anything longer is cut, not drawn over the panel.
+    char text[8] = {};
+    std::snprintf (text, 5, "%.1f", levelDb);
+
+    const auto length = (int) std::strlen (text);
+    const auto digitWidth = digitStripImage().getWidth();
+    const auto pointWidth = decimalPointImage().getWidth();
+
+    auto x = readoutStartX + (4 - length) * digitWidth;
+
+    for (int j = 0; j < length; ++j)
+    {
+        if (j > 0)
+            x += text[j - 1] == '.' ? pointWidth : digitWidth;
+
+        drawReadoutGlyph (g, x, text[j]);
+    }
+}
+
+void TolvoAudioProcessorEditor::drawReadoutGlyph (juce::Graphics& g, int x, char c)
+{
+    if (c == '.')
+    {
+        g.drawImageAt (decimalPointImage(), x, pointY);
+        return;
+    }
+
+    const auto strip = digitStripImage();
+    const auto glyph = (c >= '0' && c <= '9') ? c - '0' : (c == '-' ? minusGlyph : 0);
+    const auto glyphWidth = strip.getWidth();
+    const auto glyphHeight = strip.getHeight() / numGlyphs;
+    const auto drawX = glyph == minusGlyph ? x - minusShift : x;
+
+    g.drawImage (strip, drawX, digitY, glyphWidth, glyphHeight,
+                 0, glyph * glyphHeight, glyphWidth, glyphHeight);
+}
+
+void TolvoAudioProcessorEditor::resized()
+{
+    const auto switchImage = enableSwitchImage();
+
+    if (enableButton != nullptr)
+        enableButton->setBounds (26, 18, switchImage.getWidth(), switchImage.getHeight() / 2);
+
+    const auto buttonImage = plusNormalImage();
+    plusButton.setBounds (245, 240, buttonImage.getWidth(), buttonImage.getHeight());
+    minusButton.setBounds (319, 239, buttonImage.getWidth(), buttonImage.getHeight());
+
+    const auto logo = logoImage();
+    logoButton.setBounds (492, 18, logo.getWidth(), logo.getHeight());
+    noticeButton.setBounds (602, 6, 24, 24);
+}
+
+void TolvoAudioProcessorEditor::timerCallback()
+{
+    if (enableButton != nullptr && processor.enableParam != nullptr)
+        enableButton->setToggleState (isOn (*processor.enableParam), juce::dontSendNotification);
+
+    if (processor.levelParam != nullptr)
+        displayedLevel = (double) processor.levelParam->get();
+
+    if (isShowing())
+    {
+        noticeButton.setVisible (updateAvailable->load());
+        repaint();
+    }
+}
+
+void TolvoAudioProcessorEditor::buttonClicked (juce::Button* button)
+{
+    if (button == &logoButton || button == &noticeButton)
+    {
+        showVersionBox();
+        return;
+    }
+
+    if (button == &plusButton || button == &minusButton)
+    {
+        if (processor.enableParam != nullptr && isOn (*processor.enableParam))
+            stepLevel (button == &plusButton ? 0.1f : -0.1f);
+
+        return;
+    }
+
+    for (auto* parameter : processor.getParameters())
+    {
+        if (parameter->getName (100) != button->getName())
+            continue;
+
+        if (auto* boolParameter = dynamic_cast<juce::AudioParameterBool*> (parameter))
+        {
+            if (enableButton != nullptr && button == enableButton.get())
+            {
+                boolParameter->beginChangeGesture();
+                *boolParameter = button->getToggleState();
+                boolParameter->endChangeGesture();
+            }
+        }
+
+        break;
+    }
+}
+
+void TolvoAudioProcessorEditor::stepLevel (float stepDb)
+{
+    // Each step is one host-notified write without a change gesture. The
+    // parameter snaps and clamps the value itself; the explicit limits hold
+    // should its range ever differ.
+    for (auto* parameter : processor.getParameters())
+    {
+        if (parameter->getName (100) != "Level")
+            continue;
+
+        if (auto* level = dynamic_cast<juce::AudioParameterFloat*> (parameter))
+        {
+            *level = level->get() + stepDb;
+
+            if (stepDb > 0.0f && level->get() > 0.0f)
+                *level = 0.0f;
+            else if (stepDb < 0.0f && level->get() < -6.0f)
+                *level = -6.0f;
+        }
+    }
+}
+
+void TolvoAudioProcessorEditor::showVersionBox()
+{
+    VersionBox::show (updateAvailable->load(), language, []
+    {
+        juce::URL (TOLVO_HOME_URL).launchInDefaultBrowser();
+    });
+}
