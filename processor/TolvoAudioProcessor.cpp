@@ -1,0 +1,280 @@
+#include "processor/TolvoAudioProcessor.h"
+
+#include "editor/TolvoAudioProcessorEditor.h"
+
+#include "limiter/LimiterEngine.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// Look-ahead limits: the engine needs two samples, and a nonsense rate must
+// not turn into a ring of gigabytes.
+constexpr double minimumLookahead = 2.0;
+constexpr double maximumLookahead = double (1 << 22);
+
+// Float blocks are widened into a buffer sized in prepare; longer blocks are
+// run through it in pieces, which gives the same result frame by frame.
+constexpr int minimumBlockCapacity = 512;
+constexpr int maximumBlockCapacity = 1 << 16;
+
+const char* const stateTag = "MYPLUGINSETTINGS";
+constexpr long maximumTagCount = 4096;
+
+// The switch's raw stored value; on means 0.5 or more, and NaN is off.
+float storedValue (const juce::AudioProcessorParameter& parameter)
+{
+    return parameter.getValue();
+}
+} // namespace
+
+TolvoAudioProcessor::TolvoAudioProcessor()
+    : juce::AudioProcessor (BusesProperties()
+                                .withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+      limiter (std::make_unique<LimiterEngine>())
+{
+    auto enable = std::make_unique<juce::AudioParameterBool> (juce::ParameterID { "dbEnable", 1 }, "Enable", true);
+    enableParam = enable.get();
+    addParameter (enable.release());
+
+    auto level = std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { "dbMain", 1 }, "Level",
+                                                              juce::NormalisableRange<float> (-6.0f, 0.0f, 0.01f, 1.0f, false),
+                                                              -0.1f);
+    levelParam = level.get();
+    addParameter (level.release());
+}
+
+TolvoAudioProcessor::~TolvoAudioProcessor() = default;
+
+const juce::String TolvoAudioProcessor::getName() const { return "Tolvo"; }
+
+bool TolvoAudioProcessor::isLatencyExemptHost() const
+{
+    return hostType.isAbletonLive() || hostType.isSteinberg() || hostType.isDaVinciResolve();
+}
+
+bool TolvoAudioProcessor::isBitwigHost() const
+{
+    return hostType.isBitwigStudio();
+}
+
+void TolvoAudioProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
+{
+    const int channels = juce::jmax (2, getTotalNumInputChannels(), getTotalNumOutputChannels());
+    const int capacity = juce::jlimit (minimumBlockCapacity, maximumBlockCapacity, maximumExpectedSamplesPerBlock);
+
+    if (doubleBuffer.getNumChannels() != channels || doubleBuffer.getNumSamples() < capacity)
+        doubleBuffer.setSize (channels, capacity);
+
+    const bool rateChanged = ! (sampleRate == lastSampleRate);
+    lastSampleRate = sampleRate;
+
+    // Bitwig prepares again on every transport start; keep the engine's
+    // contents unless the rate really changed.
+    if (preparedForBitwig && ! rateChanged)
+        return;
+
+    const double lookahead = sampleRate * 30.0 / 1000.0;
+
+    // A rate that gives no usable look-ahead (0, negative, NaN, infinite or
+    // absurd) leaves the processor unprepared: blocks pass untouched.
+    if (lookahead >= minimumLookahead && lookahead <= maximumLookahead)
+        lookaheadSamples = (int) lookahead;
+    else
+        lookaheadSamples = 0;
+
+    limiter->setLookahead (lookaheadSamples);
+
+    if (! isLatencyExemptHost())
+        setLatencySamples (lookaheadSamples);
+
+    preparedForBitwig = isBitwigHost();
+}
+
+void TolvoAudioProcessor::releaseResources()
+{
+    if (isBitwigHost())
+        return;
+
+    if (! isLatencyExemptHost() && getLatencySamples() != 0)
+        setLatencySamples (0);
+}
+
+void TolvoAudioProcessor::processBlock (juce::AudioBuffer<double>& buffer, juce::MidiBuffer&)
+{
+    // Off, or NaN: the block stays exactly as it came, undelayed.
+    if (! (storedValue (*enableParam) >= 0.5f))
+        return;
+
+    const int numChannels = buffer.getNumChannels();
+    const int numSamples = buffer.getNumSamples();
+
+    if (lookaheadSamples < 2 || numChannels == 0 || numSamples == 0)
+        return;
+
+    const int numInputs = getTotalNumInputChannels();
+    const int numOutputs = getTotalNumOutputChannels();
+
+    for (int ch = numInputs; ch < juce::jmin (numOutputs, numChannels); ++ch)
+        buffer.clear (ch, 0, numSamples);
+
+    const double sampleRate = getSampleRate();
+    const bool stereo = numInputs >= 2 && numOutputs >= 2 && numChannels >= 2;
+    const bool writeRight = numOutputs >= 2 && numChannels >= 2;
+    const bool mono = numOutputs < 2;
+
+    double* left = buffer.getWritePointer (0);
+    double* right = numChannels >= 2 ? buffer.getWritePointer (1) : nullptr;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        double outLeft = 0.0;
+        double outRight = 0.0;
+        const double level = (double) levelParam->get();
+        const double inLeft = left[i];
+        const double inRight = stereo ? right[i] : left[i];
+
+        limiter->processSample (inLeft, inRight, &outLeft, &outRight, sampleRate, level, mono);
+
+        left[i] = outLeft;
+
+        if (writeRight)
+            right[i] = outRight;
+    }
+}
+
+void TolvoAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    const int numSamples = buffer.getNumSamples();
+    const int numChannels = juce::jmin (buffer.getNumChannels(), doubleBuffer.getNumChannels());
+    const int capacity = doubleBuffer.getNumSamples();
+
+    // Unprepared: there is no engine to run and no buffer to widen into.
+    if (lookaheadSamples < 2 || numChannels == 0 || numSamples == 0 || capacity == 0)
+        return;
+
+    const bool blockIsClear = buffer.hasBeenCleared();
+    juce::AudioBuffer<double> chunk;
+
+    for (int start = 0; start < numSamples; start += capacity)
+    {
+        const int length = juce::jmin (capacity, numSamples - start);
+
+        // Refers to the prepared storage, so nothing is allocated here.
+        chunk.setDataToReferTo (doubleBuffer.getArrayOfWritePointers(), numChannels, length);
+
+        if (blockIsClear)
+        {
+            chunk.clear();
+        }
+        else
+        {
+            for (int ch = 0; ch < numChannels; ++ch)
+            {
+                const float* src = buffer.getReadPointer (ch, start);
+                double* dst = chunk.getWritePointer (ch);
+
+                for (int i = 0; i < length; ++i)
+                    dst[i] = (double) src[i];
+            }
+        }
+
+        processBlock (chunk, midi);
+
+        if (chunk.hasBeenCleared())
+        {
+            buffer.clear (start, length);
+        }
+        else
+        {
+            for (int ch = 0; ch < numChannels; ++ch)
+            {
+                const double* src = chunk.getReadPointer (ch);
+                float* dst = buffer.getWritePointer (ch, start);
+
+                for (int i = 0; i < length; ++i)
+                    dst[i] = (float) src[i];
+            }
+        }
+    }
+}
+
+double TolvoAudioProcessor::getTailLengthSeconds() const { return 0.0; }
+bool TolvoAudioProcessor::acceptsMidi() const { return false; }
+bool TolvoAudioProcessor::producesMidi() const { return false; }
+bool TolvoAudioProcessor::isMidiEffect() const { return false; }
+
+juce::AudioProcessorEditor* TolvoAudioProcessor::createEditor()
+{
+    return new TolvoAudioProcessorEditor (*this);
+}
+
+bool TolvoAudioProcessor::hasEditor() const { return true; }
+
+int TolvoAudioProcessor::getNumPrograms() { return 1; }
+int TolvoAudioProcessor::getCurrentProgram() { return 0; }
+void TolvoAudioProcessor::setCurrentProgram (int) {}
+const juce::String TolvoAudioProcessor::getProgramName (int) { return {}; }
+void TolvoAudioProcessor::changeProgramName (int, const juce::String&) {}
+
+void TolvoAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    juce::XmlElement xml (stateTag);
+    xml.setAttribute ("dbEnable", storedValue (*enableParam) >= 0.5f ? 1 : 0);
+    xml.setAttribute ("dbMain", (double) levelParam->get());
+
+    destData.reset();
+    copyXmlToBinary (xml, destData);
+}
+
+void TolvoAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 8)
+        return;
+
+    // The framework's UTF-8 reader may step a few bytes past a sequence cut
+    // at the end of the block; give it zeros to land on.
+    juce::MemoryBlock padded (data, (size_t) sizeInBytes);
+    padded.setSize ((size_t) sizeInBytes + 4, true);
+
+    // The parser recurses per nesting level; no block of ours nests at all,
+    // so a hostile one cannot be allowed to exhaust the stack.
+    const auto* bytes = static_cast<const char*> (padded.getData());
+
+    if (std::count (bytes + 8, bytes + sizeInBytes, '<') > maximumTagCount)
+        return;
+
+    const auto xml = getXmlFromBinary (padded.getData(), sizeInBytes);
+
+    if (xml == nullptr || ! xml->hasTagName (stateTag))
+        return;
+
+    // Any number of 0.5 or more means on; store a legal switch value.
+    const double currentEnable = storedValue (*enableParam) >= 0.5f ? 1.0 : 0.0;
+    const double enable = xml->getDoubleAttribute ("dbEnable", currentEnable);
+    enableParam->setValueNotifyingHost (enable >= 0.5 ? 1.0f : 0.0f);
+
+    const double level = xml->getDoubleAttribute ("dbMain", (double) levelParam->get());
+
+    // A level that reads as NaN is refused: Level keeps its value (and the
+    // host is still told, as for any restore).
+    const float newLevel = std::isnan (level) ? levelParam->get() : (float) level;
+    levelParam->setValueNotifyingHost (levelParam->convertTo0to1 (newLevel));
+}
+
+bool TolvoAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    const auto output = layouts.getMainOutputChannelSet();
+
+    if (output != juce::AudioChannelSet::mono() && output != juce::AudioChannelSet::stereo())
+        return false;
+
+    return layouts.getMainInputChannelSet() == output;
+}
+
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new TolvoAudioProcessor();
+}
