@@ -5,7 +5,11 @@
 #include "limiter/LimiterEngine.h"
 
 #include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <cmath>
+#include <limits>
+#include <string>
 
 namespace
 {
@@ -21,6 +25,53 @@ constexpr int maximumBlockCapacity = 1 << 16;
 
 const char* const stateTag = "MYPLUGINSETTINGS";
 constexpr long maximumTagCount = 4096;
+
+// The framework's XML parser reads past the end of malformed UTF-8 and
+// recurses once per nesting level. No block of ours holds either, so a block
+// that does is refused before it reaches the parser.
+bool isSafeToParse (const char* text, int numBytes)
+{
+    const auto end = std::find (text, text + numBytes, '\0');
+    return juce::CharPointer_UTF8::isValidString (text, (int) (end - text))
+           && std::count (text, end, '<') <= maximumTagCount;
+}
+
+// Reads an attribute the lenient way the framework does: leading white space
+// skipped, the leading number taken and the rest ignored, no number reads as
+// 0, nan and inf read as such. Done here because the framework's reader
+// overflows an int on a long exponent.
+double readNumber (const juce::String& text)
+{
+    const std::string s = text.toStdString();
+    const char* p = s.data();
+    const char* const end = p + s.size();
+
+    while (p != end && std::isspace ((unsigned char) *p))
+        ++p;
+
+    if (p != end && *p == '+' && p + 1 != end && *(p + 1) != '-')
+        ++p;
+
+    double value = 0.0;
+    const auto [next, error] = std::from_chars (p, end, value);
+
+    if (error == std::errc::result_out_of_range)
+    {
+        // Beyond double: the exponent's sign tells overflow from underflow.
+        const auto e = std::find_if (p, next, [] (char c) { return c == 'e' || c == 'E'; });
+        const bool negative = *p == '-';
+        const bool overflow = e != next && e + 1 != next && *(e + 1) != '-';
+        value = overflow ? std::numeric_limits<double>::infinity() : 0.0;
+        return negative ? -value : value;
+    }
+
+    return error == std::errc() ? value : 0.0;
+}
+
+double readAttribute (const juce::XmlElement& xml, const char* name, double valueIfMissing)
+{
+    return xml.hasAttribute (name) ? readNumber (xml.getStringAttribute (name)) : valueIfMissing;
+}
 
 // The switch's raw stored value; on means 0.5 or more, and NaN is off.
 float storedValue (const juce::AudioProcessorParameter& parameter)
@@ -239,11 +290,10 @@ void TolvoAudioProcessor::setStateInformation (const void* data, int sizeInBytes
     juce::MemoryBlock padded (data, (size_t) sizeInBytes);
     padded.setSize ((size_t) sizeInBytes + 4, true);
 
-    // The parser recurses per nesting level; no block of ours nests at all,
-    // so a hostile one cannot be allowed to exhaust the stack.
     const auto* bytes = static_cast<const char*> (padded.getData());
+    const int textBytes = juce::jmin (sizeInBytes - 8, (int) juce::ByteOrder::littleEndianInt (bytes + 4));
 
-    if (std::count (bytes + 8, bytes + sizeInBytes, '<') > maximumTagCount)
+    if (textBytes > 0 && ! isSafeToParse (bytes + 8, textBytes))
         return;
 
     const auto xml = getXmlFromBinary (padded.getData(), sizeInBytes);
@@ -253,10 +303,10 @@ void TolvoAudioProcessor::setStateInformation (const void* data, int sizeInBytes
 
     // Any number of 0.5 or more means on; store a legal switch value.
     const double currentEnable = storedValue (*enableParam) >= 0.5f ? 1.0 : 0.0;
-    const double enable = xml->getDoubleAttribute ("dbEnable", currentEnable);
+    const double enable = readAttribute (*xml, "dbEnable", currentEnable);
     enableParam->setValueNotifyingHost (enable >= 0.5 ? 1.0f : 0.0f);
 
-    const double level = xml->getDoubleAttribute ("dbMain", (double) levelParam->get());
+    const double level = readAttribute (*xml, "dbMain", (double) levelParam->get());
 
     // A level that reads as NaN is refused: Level keeps its value (and the
     // host is still told, as for any restore).

@@ -60,7 +60,7 @@ void mutate (juce::MemoryBlock& block, juce::Random& random)
                 random.fillBitsRandomly (noise.getData(), noise.getSize());
                 if (random.nextBool() && noise.getSize() >= 4)
                     noise.copyFrom ("VC2!", 0, 4);
-                block = noise;
+                block.swapWith (noise);
                 break;
             }
         }

@@ -111,7 +111,10 @@ TEST (State, ValuesAreReadLenientlyAndLimited)
 
     for (auto c : { Case { "0.4", false, "-7", -6.0f }, Case { "0.5", true, "0.5", 0.0f },
                     Case { "2", true, "-0.123", -0.12f }, Case { "yes", false, "inf", 0.0f },
-                    Case { "nan", false, "  -2.5dB", -2.5f }, Case { "1", true, "-1e0", -1.0f } })
+                    Case { "nan", false, "  -2.5dB", -2.5f }, Case { "1", true, "-1e0", -1.0f },
+                    Case { "1e99999999999", true, "-1e99999999999", -6.0f }, Case { "1e-99999999999", false, "abc", 0.0f },
+                    Case { "+0.75", true, "\t-3.456e0x", -3.46f }, Case { "0x10", false, "-.5", -0.5f },
+                    Case { "INF", true, "-inf", -6.0f } })
     {
         TolvoAudioProcessor p;
         restore (p, juce::String ("<MYPLUGINSETTINGS dbEnable=\"") + c.enable + "\" dbMain=\"" + c.level + "\"/>");
