@@ -1,5 +1,6 @@
 #include "UpdateCheck.h"
 
+#include <system_error>
 #include <thread>
 
 std::atomic<int> UpdateCheck::running { 0 };
