@@ -134,10 +134,10 @@ TolvoAudioProcessorEditor::~TolvoAudioProcessorEditor()
         enableButton->setLookAndFeel (nullptr);
 }
 
-juce::String TolvoAudioProcessorEditor::typefaceForLanguage (const juce::String& language)
+juce::String TolvoAudioProcessorEditor::typefaceForLanguage (const juce::String& displayLanguage)
 {
-    if (language.startsWith ("zh")) return "Microsoft YaHei UI";
-    if (language.startsWith ("ja")) return "Meiryo UI";
+    if (displayLanguage.startsWith ("zh")) return "Microsoft YaHei UI";
+    if (displayLanguage.startsWith ("ja")) return "Meiryo UI";
     return {};
 }
 

@@ -30,7 +30,7 @@ public:
 
     // The default sans-serif typeface for a display language; empty leaves
     // the framework's choice alone.
-    static juce::String typefaceForLanguage (const juce::String& language);
+    static juce::String typefaceForLanguage (const juce::String& displayLanguage);
 
     void drawLevelReadout (juce::Graphics&, double levelDb);
     void drawReadoutGlyph (juce::Graphics&, int x, char c);
