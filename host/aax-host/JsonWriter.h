@@ -1,0 +1,32 @@
+// Writes indented JSON; commas and nesting are tracked for the caller.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class JsonWriter
+{
+public:
+    JsonWriter& beginObject (const char* key = nullptr);
+    JsonWriter& endObject();
+    JsonWriter& beginArray (const char* key = nullptr);
+    JsonWriter& endArray();
+
+    JsonWriter& value (const char* key, const std::string& text);
+    JsonWriter& value (const char* key, const char* text);
+    JsonWriter& value (const char* key, int64_t number);
+    JsonWriter& value (const char* key, double number);
+    JsonWriter& value (const char* key, bool flag);
+    JsonWriter& hex (const char* key, uint32_t number);
+    JsonWriter& pointer (const char* key, const void* address);
+
+    const std::string& text() const { return out; }
+
+private:
+    void next (const char* key);
+    static std::string quote (const std::string& text);
+
+    std::string out;
+    std::vector<bool> hasItems;
+};

@@ -1,0 +1,20 @@
+// Stand-in AAX layer: result codes.
+#pragma once
+
+#include "AAX.h"
+
+enum AAX_EError : AAX_Result
+{
+    AAX_SUCCESS                        = 0,
+    AAX_ERROR_INVALID_PARAMETER_ID     = -20001,
+    AAX_ERROR_INVALID_STRING_CONVERSION = -20002,
+    AAX_ERROR_NULL_OBJECT              = -20004,
+    AAX_ERROR_INVALID_CHUNK_INDEX      = -20006,
+    AAX_ERROR_INVALID_CHUNK_ID         = -20007,
+    AAX_ERROR_INCORRECT_CHUNK_SIZE     = -20008,
+    AAX_ERROR_UNIMPLEMENTED            = -20009,
+    AAX_ERROR_INVALID_PARAMETER_INDEX  = -20010,
+    AAX_ERROR_NOT_INITIALIZED          = -20011,
+    AAX_ERROR_INVALID_ARGUMENT         = -20024,
+    AAX_ERROR_UNKNOWN_EXCEPTION        = -20042
+};
