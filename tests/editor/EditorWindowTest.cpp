@@ -30,6 +30,7 @@ namespace
     {
         juce::Image out (juce::Image::ARGB, panel.getWidth(), panel.getHeight(), true);
         juce::Graphics g (out);
+        g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
         g.drawImageAt (panel, 0, 0);
 
         const auto strip = digitStrip();
