@@ -29,8 +29,15 @@ namespace
 AaxHost::~AaxHost()
 {
     // The library stays loaded: the framework inside it keeps process-wide state.
+    releaseDefinition();
+}
+
+void AaxHost::releaseDefinition()
+{
     if (definition != nullptr)
         definition->Release();
+
+    definition = nullptr;
 }
 
 std::string AaxHost::load (const std::string& libraryPath)
@@ -66,10 +73,7 @@ ACFRESULT AaxHost::registerPlugin (DescriptionLog* log)
         log = ownLog.get();
     }
 
-    if (definition != nullptr)
-        definition->Release();
-
-    definition = nullptr;
+    releaseDefinition();
     currentLog = log;
     const auto result = acfRegisterPlugin (unknown(), &definition);
     currentLog = nullptr;

@@ -36,6 +36,8 @@ public:
     // The log of the last registerPlugin call that used the host's own log.
     DescriptionLog& log() { return *ownLog; }
     bool definitionReturned() const { return definition != nullptr; }
+    // Gives back the definition of the last registration (before its log goes).
+    void releaseDefinition();
 
     // Threads of this process. A plug-in's window may leave background work
     // running (its update check); a host waits for it before it exits.

@@ -1,0 +1,25 @@
+// Shared pieces of the AAX tests: the built library, one loaded host for the
+// whole process, and small helpers.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "AaxHost.h"
+#include "HostInstance.h"
+#include "PluginDescription.h"
+
+namespace aaxtest
+{
+    constexpr const char* libraryPath = TOLVO_AAX_LIBRARY_PATH;
+
+    // Loaded and started once; registered once with the host's default services.
+    AaxHost& host();
+    const PluginDescription& description();
+    const PluginDescription::Component& component (int channels);
+
+    // Runs a command, returns its exit code and puts its standard output in `out`.
+    int run (const std::string& command, std::string* out = nullptr);
+
+    std::string tempPath (const std::string& name);
+}
