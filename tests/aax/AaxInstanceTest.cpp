@@ -222,6 +222,12 @@ TEST (AaxInstance, ParameterChangesTravelBothWays)
     ASSERT_EQ (instance->effect()->UpdateParameterNormalizedValue ("dbEnable", 0.0, AAX_eUpdateSource_Unspecified), AAX_SUCCESS);
     EXPECT_DOUBLE_EQ (instance->value ("dbEnable"), 0.0);
 
+    // A gesture on a control reaches the host as touch and release.
+    instance->events.clear();
+    ASSERT_EQ (instance->effect()->TouchParameter ("dbMain"), AAX_SUCCESS);
+    ASSERT_EQ (instance->effect()->ReleaseParameter ("dbMain"), AAX_SUCCESS);
+    EXPECT_EQ (instance->events, (std::vector<std::string> { "touch dbMain", "release dbMain" }));
+
     // Unknown IDs change nothing.
     instance->events.clear();
     instance->setParameter ("dbNothing", 0.5);
