@@ -49,7 +49,7 @@ enum AAX_EPlugInCategory : uint32_t
     AAX_ePlugInCategory_HWGenerators   = 0x00000400,
     AAX_ePlugInCategory_SWGenerators   = 0x00000800,
     AAX_ePlugInCategory_WrappedPlugin  = 0x00001000,
-    AAX_EPlugInCategory_Effect         = 0x00002000
+    AAX_ePlugInCategory_Effect         = 0x00002000
 };
 
 enum AAX_EProperty : int32_t

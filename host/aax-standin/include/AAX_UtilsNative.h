@@ -7,7 +7,4 @@ namespace AAX
 {
     // A result's name and number, e.g. "AAX_ERROR_NULL_OBJECT (-20004)".
     const char* AsStringResult (AAX_Result result);
-
-    // Four-character code as text, e.g. 'elck' -> "elck".
-    void AsStringFourChar (AAX_CTypeID code, char (&text)[5]);
 }

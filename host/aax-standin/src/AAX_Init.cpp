@@ -1,6 +1,5 @@
 #include "AAX_Init.h"
 
-#include <atomic>
 #include <exception>
 
 #include "AAX_Assert.h"
@@ -12,15 +11,6 @@
 
 // The plug-in's description routine, defined by the plug-in itself.
 AAX_Result GetEffectDescriptions (AAX_ICollection* collection);
-
-namespace
-{
-    std::atomic<int32_t> liveObjects { 0 };
-}
-
-void AAX::AddLiveObject() noexcept    { ++liveObjects; }
-void AAX::RemoveLiveObject() noexcept { --liveObjects; }
-int32_t AAX::LiveObjects() noexcept   { return liveObjects.load(); }
 
 ACFRESULT AAXStartup (IACFUnknown* host)
 {

@@ -19,11 +19,3 @@ const char* AAX::AsStringResult (AAX_Result result)
         default:                                  return "unknown result";
     }
 }
-
-void AAX::AsStringFourChar (AAX_CTypeID code, char (&text)[5])
-{
-    for (int i = 0; i < 4; ++i)
-        text[i] = static_cast<char> ((code >> (8 * (3 - i))) & 0xFFu);
-
-    text[4] = 0;
-}
