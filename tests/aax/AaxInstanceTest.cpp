@@ -180,6 +180,9 @@ TEST (AaxInstance, MasterBypassPassesTheInputUnchangedAndUndelayed)
 
 TEST (AaxInstance, OutputEqualsTheRenderToolsOutput)
 {
+    // Not the default -0.1 dB: the plug-in keeps the default's exact float, which the
+    // wrapper does not overwrite with the same normalized value, while tolvo-render
+    // always sets Level and so gets it snapped to the 0.01 dB grid (-0.0999999).
     struct Case { int channels; double rate; const char* level; size_t block; };
 
     for (const auto& c : { Case { 2, 48000.0, "-1.0", 512 }, Case { 1, 44100.0, "-3.5", 100 }, Case { 2, 96000.0, "-0.5", 2048 } })
