@@ -144,7 +144,10 @@ int render (const Options& options)
 
     processor.setRateAndBufferSizeDetails (sampleRate, options.blockSize);
     processor.prepareToPlay (sampleRate, options.blockSize);
-    processor.levelParam->setValueNotifyingHost (processor.levelParam->convertTo0to1 ((float) options.levelDb));
+    // Setting a value snaps it to the parameter's steps; leave the default
+    // alone so that the default renders exactly as in a host.
+    if ((float) options.levelDb != processor.levelParam->get())
+        processor.levelParam->setValueNotifyingHost (processor.levelParam->convertTo0to1 ((float) options.levelDb));
     processor.enableParam->setValueNotifyingHost (options.enable ? 1.0f : 0.0f);
 
     // With Enable off the audio is not delayed, whatever the reported latency.
