@@ -166,6 +166,16 @@ bool AaxHost::FeatureProperty (const acfUID& feature, int32_t property, int32_t*
 
 int AaxHost::countThreads()
 {
+    // Some runtimes (ThreadSanitizer's, for one) add a helper thread of their
+    // own with the first thread a process starts; start one first so that
+    // helper is in every count.
+    static const bool runtimeHelpersStarted = []
+    {
+        std::thread ([] {}).join();
+        return true;
+    }();
+    (void) runtimeHelpersStarted;
+
     int count = 0;
 
     if (DIR* tasks = opendir ("/proc/self/task"))
