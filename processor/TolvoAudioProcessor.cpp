@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace
 {
@@ -26,14 +27,21 @@ constexpr int maximumBlockCapacity = 1 << 16;
 const char* const stateTag = "MYPLUGINSETTINGS";
 constexpr long maximumTagCount = 4096;
 
-// The framework's XML parser reads past the end of malformed UTF-8 and
-// recurses once per nesting level. No block of ours holds either, so a block
-// that does is refused before it reaches the parser.
+// Our blocks are one plain element after the declaration. The framework's
+// XML reader mishandles some things that are not: it reads past the end of
+// malformed UTF-8, recurses once per nesting level, loops for ever on a
+// processing instruction inside an element, and expands self-referring DTD
+// entities without end. A block holding any of them is refused before it
+// reaches the parser.
 bool isSafeToParse (const char* text, int numBytes)
 {
-    const auto end = std::find (text, text + numBytes, '\0');
-    return juce::CharPointer_UTF8::isValidString (text, (int) (end - text))
-           && std::count (text, end, '<') <= maximumTagCount;
+    const std::string_view t (text, (size_t) (std::find (text, text + numBytes, '\0') - text));
+    const auto declarationEnd = t.rfind ("<?", 0) == 0 ? 2 : 0;
+
+    return juce::CharPointer_UTF8::isValidString (t.data(), (int) t.size())
+           && std::count (t.begin(), t.end(), '<') <= maximumTagCount
+           && t.find ("<?", (size_t) declarationEnd) == std::string_view::npos
+           && t.find ("<!DOCTYPE") == std::string_view::npos;
 }
 
 // Reads an attribute the lenient way the framework does: leading white space
@@ -285,18 +293,15 @@ void TolvoAudioProcessor::setStateInformation (const void* data, int sizeInBytes
     if (data == nullptr || sizeInBytes <= 8)
         return;
 
-    // The framework's UTF-8 reader may step a few bytes past a sequence cut
-    // at the end of the block; give it zeros to land on.
-    juce::MemoryBlock padded (data, (size_t) sizeInBytes);
-    padded.setSize ((size_t) sizeInBytes + 4, true);
-
-    const auto* bytes = static_cast<const char*> (padded.getData());
+    // The text as the framework's reader will take it: after the 8-byte
+    // header, cut to the data.
+    const auto* bytes = static_cast<const char*> (data);
     const int textBytes = juce::jmin (sizeInBytes - 8, (int) juce::ByteOrder::littleEndianInt (bytes + 4));
 
     if (textBytes > 0 && ! isSafeToParse (bytes + 8, textBytes))
         return;
 
-    const auto xml = getXmlFromBinary (padded.getData(), sizeInBytes);
+    const auto xml = getXmlFromBinary (data, sizeInBytes);
 
     if (xml == nullptr || ! xml->hasTagName (stateTag))
         return;

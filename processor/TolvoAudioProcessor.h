@@ -58,8 +58,8 @@ private:
     bool preparedForBitwig = false;
     double lastSampleRate = 0.0;
 
-    // Temporary double buffer for the float path, grown in prepare so the
-    // audio thread does not allocate for blocks up to the prepared size.
+    // The float path widens blocks into this; sized in prepare, so the audio
+    // thread never allocates (longer blocks go through it in pieces).
     juce::AudioBuffer<double> doubleBuffer;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TolvoAudioProcessor)

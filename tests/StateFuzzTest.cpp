@@ -70,7 +70,9 @@ void mutate (juce::MemoryBlock& block, juce::Random& random)
 
 TEST (StateFuzz, RandomAndMutatedBlocksNeverBreakTheParameters)
 {
-    juce::Random random (20261208);
+    // A fixed seed by default; --gtest_random_seed=N (or --gtest_shuffle
+    // with --gtest_repeat) explores others.
+    juce::Random random (20261208 + testing::UnitTest::GetInstance()->random_seed());
     TolvoAudioProcessor p;
 
     for (int i = 0; i < 20000; ++i)

@@ -201,9 +201,30 @@ TEST (State, DamagedBlocksChangeNothing)
     EXPECT_FLOAT_EQ (p.levelParam->get(), -5.0f);
 }
 
-TEST (State, DeeplyNestedBlockIsRefusedWithoutCrashing)
+TEST (State, HostileBlocksAreRefusedWithoutCrashingOrHanging)
 {
     TolvoAudioProcessor p;
-    restore (p, "<MYPLUGINSETTINGS dbEnable=\"0\" dbMain=\"-5\">" + juce::String::repeatedString ("<a>", 200000));
+    const juce::String hostile[] = {
+        // Deep nesting would exhaust the parser's stack.
+        "<MYPLUGINSETTINGS dbEnable=\"0\" dbMain=\"-5\">" + juce::String::repeatedString ("<a>", 200000),
+        // A processing instruction inside the element sends the parser round for ever.
+        "<MYPLUGINSETTINGS dbEnable=\"0\">x<?pi?>y</MYPLUGINSETTINGS>",
+        // A self-referring entity would be expanded without end.
+        "<!DOCTYPE MYPLUGINSETTINGS [<!ENTITY e \"&e;\">]><MYPLUGINSETTINGS dbEnable=\"0\" dbMain=\"&e;\"/>",
+    };
+
+    for (const auto& text : hostile)
+    {
+        restore (p, text);
+        EXPECT_TRUE (p.enableParam->get()) << text.substring (0, 60);
+    }
+
+    // Malformed UTF-8 is refused too; the same text well formed is read.
+    const juce::String lone ("<MYPLUGINSETTINGS dbEnable=\"0\" x=\"A\"/>");
+    auto malformed = wrap (lone);
+    static_cast<char*> (malformed.getData())[8 + lone.indexOf ("A")] = '\xc3';
+    restore (p, malformed);
     EXPECT_TRUE (p.enableParam->get());
+    restore (p, juce::String::fromUTF8 ("<MYPLUGINSETTINGS dbEnable=\"0\" x=\"\xc3\xa9\"/>"));
+    EXPECT_FALSE (p.enableParam->get());
 }
