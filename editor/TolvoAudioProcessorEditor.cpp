@@ -53,13 +53,14 @@ TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p)
 }
 
 TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p,
-                                                      const juce::String& updateServer,
+                                                      const juce::String& server,
                                                       const juce::String& displayLanguage)
     : juce::AudioProcessorEditor (p),
       processor (p),
       displayedLevel (p.levelParam != nullptr ? (double) p.levelParam->get() : 0.0),
       updateAvailable (std::make_shared<std::atomic<bool>> (false)),
-      language (displayLanguage)
+      language (displayLanguage),
+      updateServer (server)
 {
     // Process-wide on purpose: it is the font of the alert windows too.
     const auto typeface = typefaceForLanguage (language);
@@ -120,7 +121,6 @@ TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p,
 
     setSize (windowWidth, windowHeight);
     startTimer (timerPeriodMs);
-    checkForUpdate (updateServer);
 }
 
 TolvoAudioProcessorEditor::~TolvoAudioProcessorEditor()
@@ -141,7 +141,7 @@ juce::String TolvoAudioProcessorEditor::typefaceForLanguage (const juce::String&
     return {};
 }
 
-void TolvoAudioProcessorEditor::checkForUpdate (const juce::String& updateServer)
+void TolvoAudioProcessorEditor::checkForUpdate()
 {
     UpdateCheck::startInBackground (updateServer, updateAvailable);
 }
@@ -226,6 +226,16 @@ void TolvoAudioProcessorEditor::timerCallback()
 
     if (isShowing())
     {
+        // The check waits for the window to be on screen: hosts build editors
+        // they never show (to measure them, or while scanning) and may unload
+        // the library straight away, which a check still in flight would not
+        // survive.
+        if (! updateCheckStarted)
+        {
+            updateCheckStarted = true;
+            checkForUpdate();
+        }
+
         noticeButton.setVisible (updateAvailable->load());
         repaint();
     }

@@ -44,10 +44,10 @@ protected:
     // choose the display language; the plug-in itself always takes the
     // public constructor's build-time server and the user's language.
     TolvoAudioProcessorEditor (TolvoAudioProcessor&,
-                               const juce::String& updateServer,
+                               const juce::String& server,
                                const juce::String& displayLanguage);
 
-    void checkForUpdate (const juce::String& updateServer);
+    void checkForUpdate();
 
     TolvoAudioProcessor& processor;
     std::unique_ptr<juce::ToggleButton> enableButton;
@@ -61,6 +61,8 @@ protected:
     std::shared_ptr<std::atomic<bool>> updateAvailable;
 
     const juce::String language;
+    const juce::String updateServer;
+    bool updateCheckStarted = false;
 
     CustomLookAndFeel_EnableBtn enableButtonLookAndFeel;
     CustomLookAndFeel_NoticationBtn noticeButtonLookAndFeel;

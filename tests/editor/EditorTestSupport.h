@@ -20,9 +20,9 @@ juce::String refusingServer();
 class TestEditor : public TolvoAudioProcessorEditor
 {
 public:
-    TestEditor (TolvoAudioProcessor& p, const juce::String& updateServer = refusingServer(),
+    TestEditor (TolvoAudioProcessor& p, const juce::String& server = refusingServer(),
                 const juce::String& displayLanguage = "en-US")
-        : TolvoAudioProcessorEditor (p, updateServer, displayLanguage)
+        : TolvoAudioProcessorEditor (p, server, displayLanguage)
     {
     }
 
@@ -34,11 +34,13 @@ public:
     using TolvoAudioProcessorEditor::displayedLevel;
     using TolvoAudioProcessorEditor::updateAvailable;
 
-    // Puts the editor in a real window so that it counts as showing.
+    // Puts the editor in a real window so that it counts as showing, and
+    // ticks once: the first tick on screen starts the update check.
     void showOnDesktop()
     {
         setVisible (true);
         addToDesktop (juce::ComponentPeer::windowIsTemporary);
+        timerCallback();
     }
 
     juce::Image render() { return createComponentSnapshot (getLocalBounds(), true, 1.0f); }

@@ -143,6 +143,20 @@ TEST (EditorUpdateCheck, BadgeStaysHiddenForAnyOtherOutcome)
     }
 }
 
+TEST (EditorUpdateCheck, AWindowNeverShownAsksNothing)
+{
+    // Hosts build editors only to measure them, and may unload at once.
+    Server server (Server::Behaviour::answer, 202);
+    {
+        TolvoAudioProcessor processor;
+        TestEditor editor (processor, server.baseAddress());
+        editor.timerCallback();
+        pumpMessagesFor (200);
+    }
+    EXPECT_TRUE (server.requestLines().empty());
+    EXPECT_EQ (UpdateCheck::numRunning(), 0);
+}
+
 TEST (EditorUpdateCheck, ClosingTheWindowDuringTheCheckLeavesNothingBehind)
 {
     // A late 202 goes into the flag the thread shares, not into the window:
@@ -154,6 +168,7 @@ TEST (EditorUpdateCheck, ClosingTheWindowDuringTheCheckLeavesNothingBehind)
         {
             TolvoAudioProcessor processor;
             auto editor = std::make_unique<TestEditor> (processor, server.baseAddress());
+            editor->showOnDesktop();
             ASSERT_TRUE (server.waitForRequests (1, 3000));
             EXPECT_EQ (editor->updateAvailable.use_count(), 2);   // the window and the pending check
             editor.reset();
@@ -170,6 +185,7 @@ TEST (EditorUpdateCheck, ClosingTheWindowDuringTheCheckLeavesNothingBehind)
         {
             TolvoAudioProcessor processor;
             TestEditor editor (processor, server.baseAddress());
+            editor.showOnDesktop();
             ASSERT_TRUE (server.waitForRequests (1, 3000));
         }
 
