@@ -49,8 +49,9 @@ namespace
         return 1;
     }
 
-    // Loads, starts and registers; the host keeps the description.
-    bool open (AaxHost& host, const char* path, std::string& error)
+    // Loads, starts and registers, and reads back a description with at
+    // least one effect that has a component.
+    bool open (AaxHost& host, const char* path, PluginDescription& description, std::string& error)
     {
         error = host.load (path);
 
@@ -63,6 +64,14 @@ namespace
         if (result != 0)
         {
             error = "ACFRegisterPlugin failed with " + std::to_string (result);
+            return false;
+        }
+
+        description = host.log().describe();
+
+        if (description.effects.empty() || description.effects.front().components.empty())
+        {
+            error = "the library describes no component";
             return false;
         }
 
@@ -251,14 +260,10 @@ namespace
             return fail (error);
 
         AaxHost host;
+        PluginDescription description;
 
-        if (! open (host, path, error))
+        if (! open (host, path, description, error))
             return fail (error);
-
-        const auto description = host.log().describe();
-
-        if (description.effects.empty())
-            return fail ("the library describes no effect");
 
         const auto& effect = description.effects.front();
         const auto* component = findComponent (effect, input.numChannels());
@@ -329,15 +334,11 @@ namespace
     int chunks (const char* path)
     {
         AaxHost host;
+        PluginDescription description;
         std::string error;
 
-        if (! open (host, path, error))
+        if (! open (host, path, description, error))
             return fail (error);
-
-        const auto description = host.log().describe();
-
-        if (description.effects.empty() || description.effects.front().components.empty())
-            return fail ("the library describes no component");
 
         const auto& effect = description.effects.front();
         JsonWriter json;
@@ -387,15 +388,11 @@ namespace
     int gui (const char* path)
     {
         AaxHost host;
+        PluginDescription description;
         std::string error;
 
-        if (! open (host, path, error))
+        if (! open (host, path, description, error))
             return fail (error);
-
-        const auto description = host.log().describe();
-
-        if (description.effects.empty() || description.effects.front().components.empty())
-            return fail ("the library describes no component");
 
         const auto& effect = description.effects.front();
         JsonWriter json;
