@@ -360,3 +360,27 @@ ACFRESULT HostInstance::PostReleaseRequest (AAX_CParamID parameterID)
     events.push_back (std::string ("release ") + parameterID);
     return ACF_OK;
 }
+
+WavFile HostInstance::processInBlocks (const WavFile& input, size_t blockSize)
+{
+    WavFile output;
+    output.sampleRate = input.sampleRate;
+    output.channels.assign (input.channels.size(), std::vector<float> (input.numFrames()));
+
+    for (size_t start = 0; start < input.numFrames(); start += blockSize)
+    {
+        const auto n = std::min (blockSize, input.numFrames() - start);
+        std::vector<const float*> ins;
+        std::vector<float*> outs;
+
+        for (size_t c = 0; c < input.channels.size(); ++c)
+        {
+            ins.push_back (input.channels[c].data() + start);
+            outs.push_back (output.channels[c].data() + start);
+        }
+
+        process (ins, outs, static_cast<int32_t> (n));
+    }
+
+    return output;
+}

@@ -272,7 +272,6 @@ namespace
             return fail ("no component takes " + std::to_string (input.numChannels()) + " channels");
 
         WavFile output;
-        output.sampleRate = input.sampleRate;
 
         {
             HostInstance instance (effect, *component, input.sampleRate);
@@ -294,26 +293,10 @@ namespace
             if (bypass)
                 instance.setParameter (instance.masterBypassID(), 1.0);
 
-            const auto frames = input.numFrames();
-            output.channels.assign (input.channels.size(), std::vector<float> (frames));
-
-            for (size_t start = 0; start < frames; start += static_cast<size_t> (block))
-            {
-                const auto n = std::min (static_cast<size_t> (block), frames - start);
-                std::vector<const float*> ins;
-                std::vector<float*> outs;
-
-                for (size_t c = 0; c < input.channels.size(); ++c)
-                {
-                    ins.push_back (input.channels[c].data() + start);
-                    outs.push_back (output.channels[c].data() + start);
-                }
-
-                instance.process (ins, outs, static_cast<int32_t> (n));
-            }
+            output = instance.processInBlocks (input, static_cast<size_t> (block));
 
             std::fprintf (stderr, "tolvo-aax-host: %zu frames at %g Hz, %d channel(s), latency %d samples%s\n",
-                          frames, input.sampleRate, input.numChannels(),
+                          input.numFrames(), input.sampleRate, input.numChannels(),
                           instance.latencyReports.empty() ? 0 : instance.latencyReports.back(),
                           bypass ? ", Master Bypass on" : "");
         }

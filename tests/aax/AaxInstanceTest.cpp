@@ -54,30 +54,6 @@ namespace
         return wav;
     }
 
-    WavFile processThroughInstance (HostInstance& instance, const WavFile& input, size_t block)
-    {
-        WavFile output;
-        output.sampleRate = input.sampleRate;
-        output.channels.assign (input.channels.size(), std::vector<float> (input.numFrames()));
-
-        for (size_t start = 0; start < input.numFrames(); start += block)
-        {
-            const auto n = std::min (block, input.numFrames() - start);
-            std::vector<const float*> ins;
-            std::vector<float*> outs;
-
-            for (size_t c = 0; c < input.channels.size(); ++c)
-            {
-                ins.push_back (input.channels[c].data() + start);
-                outs.push_back (output.channels[c].data() + start);
-            }
-
-            instance.process (ins, outs, static_cast<int32_t> (n));
-        }
-
-        return output;
-    }
-
     bool hasEvent (const HostInstance& instance, const std::string& event)
     {
         return std::find (instance.events.begin(), instance.events.end(), event) != instance.events.end();
@@ -168,12 +144,12 @@ TEST (AaxInstance, MasterBypassPassesTheInputUnchangedAndUndelayed)
         EXPECT_TRUE (hasEvent (*instance, "set MasterBypassID 1"));
 
         const auto input = testSignal (channels, 48000.0, 0.5, 7);
-        const auto output = processThroughInstance (*instance, input, 256);
+        const auto output = instance->processInBlocks (input, 256);
         EXPECT_EQ (output.channels, input.channels) << channels << " channel(s)";
 
         // Off again: the limiter's delay is back.
         ASSERT_EQ (instance->setParameter ("MasterBypassID", 0.0), AAX_SUCCESS);
-        const auto limited = processThroughInstance (*instance, input, 256);
+        const auto limited = instance->processInBlocks (input, 256);
         EXPECT_NE (limited.channels, input.channels);
     }
 }
