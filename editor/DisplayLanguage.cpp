@@ -4,27 +4,27 @@
 
 namespace
 {
-    bool isAsciiLetters (const juce::String& s, int minLength, int maxLength)
-    {
-        if (s.length() < minLength || s.length() > maxLength)
+bool isAsciiLetters (const juce::String& s, int minLength, int maxLength)
+{
+    if (s.length() < minLength || s.length() > maxLength)
+        return false;
+
+    for (auto c : s)
+        if (! ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
             return false;
 
-        for (auto c : s)
-            if (! ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
-                return false;
-
-        return true;
-    }
+    return true;
 }
+} // namespace
 
 juce::String DisplayLanguage::get()
 {
-   #if JUCE_LINUX || JUCE_BSD
+#if JUCE_LINUX || JUCE_BSD
     return fromLocaleVariables (std::getenv ("LC_ALL"), std::getenv ("LC_MESSAGES"), std::getenv ("LANG"));
-   #else
+#else
     auto language = juce::SystemStats::getDisplayLanguage();
     return language.isEmpty() ? juce::String ("en") : language;
-   #endif
+#endif
 }
 
 juce::String DisplayLanguage::fromLocaleVariables (const char* lcAll, const char* lcMessages, const char* lang)
@@ -40,7 +40,7 @@ juce::String DisplayLanguage::fromLocaleName (const juce::String& localeName)
 {
     // language[_territory][.codeset][@modifier]
     auto name = localeName.upToFirstOccurrenceOf (".", false, false)
-                          .upToFirstOccurrenceOf ("@", false, false);
+                    .upToFirstOccurrenceOf ("@", false, false);
 
     auto language = name.upToFirstOccurrenceOf ("_", false, false);
     auto territory = name.fromFirstOccurrenceOf ("_", false, false);

@@ -10,57 +10,57 @@
 
 namespace
 {
-    juce::Image backgroundOnImage()  { return juce::ImageCache::getFromMemory (TolvoImages::backgroundOn_png,  TolvoImages::backgroundOn_pngSize); }
-    juce::Image backgroundOffImage() { return juce::ImageCache::getFromMemory (TolvoImages::backgroundOff_png, TolvoImages::backgroundOff_pngSize); }
-    juce::Image enableSwitchImage()  { return juce::ImageCache::getFromMemory (TolvoImages::enableSwitch_png,  TolvoImages::enableSwitch_pngSize); }
-    juce::Image plusNormalImage()    { return juce::ImageCache::getFromMemory (TolvoImages::plusNormal_png,    TolvoImages::plusNormal_pngSize); }
-    juce::Image plusDownImage()      { return juce::ImageCache::getFromMemory (TolvoImages::plusDown_png,      TolvoImages::plusDown_pngSize); }
-    juce::Image minusNormalImage()   { return juce::ImageCache::getFromMemory (TolvoImages::minusNormal_png,   TolvoImages::minusNormal_pngSize); }
-    juce::Image minusDownImage()     { return juce::ImageCache::getFromMemory (TolvoImages::minusDown_png,     TolvoImages::minusDown_pngSize); }
-    juce::Image digitStripImage()    { return juce::ImageCache::getFromMemory (TolvoImages::digitStrip_png,    TolvoImages::digitStrip_pngSize); }
-    juce::Image decimalPointImage()  { return juce::ImageCache::getFromMemory (TolvoImages::decimalPoint_png,  TolvoImages::decimalPoint_pngSize); }
-    juce::Image logoImage()          { return juce::ImageCache::getFromMemory (TolvoImages::logo_png,          TolvoImages::logo_pngSize); }
+juce::Image backgroundOnImage() { return juce::ImageCache::getFromMemory (TolvoImages::backgroundOn_png, TolvoImages::backgroundOn_pngSize); }
+juce::Image backgroundOffImage() { return juce::ImageCache::getFromMemory (TolvoImages::backgroundOff_png, TolvoImages::backgroundOff_pngSize); }
+juce::Image enableSwitchImage() { return juce::ImageCache::getFromMemory (TolvoImages::enableSwitch_png, TolvoImages::enableSwitch_pngSize); }
+juce::Image plusNormalImage() { return juce::ImageCache::getFromMemory (TolvoImages::plusNormal_png, TolvoImages::plusNormal_pngSize); }
+juce::Image plusDownImage() { return juce::ImageCache::getFromMemory (TolvoImages::plusDown_png, TolvoImages::plusDown_pngSize); }
+juce::Image minusNormalImage() { return juce::ImageCache::getFromMemory (TolvoImages::minusNormal_png, TolvoImages::minusNormal_pngSize); }
+juce::Image minusDownImage() { return juce::ImageCache::getFromMemory (TolvoImages::minusDown_png, TolvoImages::minusDown_pngSize); }
+juce::Image digitStripImage() { return juce::ImageCache::getFromMemory (TolvoImages::digitStrip_png, TolvoImages::digitStrip_pngSize); }
+juce::Image decimalPointImage() { return juce::ImageCache::getFromMemory (TolvoImages::decimalPoint_png, TolvoImages::decimalPoint_pngSize); }
+juce::Image logoImage() { return juce::ImageCache::getFromMemory (TolvoImages::logo_png, TolvoImages::logo_pngSize); }
 
-    // Unscaled, fully opaque, no overlay in every state; the whole rectangle
-    // takes clicks.
-    void setButtonImages (juce::ImageButton& button, const juce::Image& normal,
-                          const juce::Image& over, const juce::Image& down)
-    {
-        button.setImages (false, false, false,
-                          normal, 1.0f, juce::Colours::transparentBlack,
-                          over,   1.0f, juce::Colours::transparentBlack,
-                          down,   1.0f, juce::Colours::transparentBlack,
-                          0.0f);
-    }
-
-    // As the host sees it: on from 0.5 up.
-    bool isOn (const juce::AudioProcessorParameter& parameter)
-    {
-        return parameter.getValue() >= 0.5f;
-    }
-
-    constexpr int readoutStartX = 217;
-    constexpr int digitY = 112;
-    constexpr int pointY = 182;
-    constexpr int minusShift = 16;
-    constexpr int minusGlyph = 10;
-    constexpr int numGlyphs = 11;
+// Unscaled, fully opaque, no overlay in every state; the whole rectangle
+// takes clicks.
+void setButtonImages (juce::ImageButton& button, const juce::Image& normal,
+                      const juce::Image& over, const juce::Image& down)
+{
+    button.setImages (false, false, false,
+                      normal, 1.0f, juce::Colours::transparentBlack,
+                      over, 1.0f, juce::Colours::transparentBlack,
+                      down, 1.0f, juce::Colours::transparentBlack,
+                      0.0f);
 }
 
-TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p)
-    : TolvoAudioProcessorEditor (p, TOLVO_UPDATE_URL, DisplayLanguage::get())
+// As the host sees it: on from 0.5 up.
+bool isOn (const juce::AudioProcessorParameter& parameter)
+{
+    return parameter.getValue() >= 0.5f;
+}
+
+constexpr int readoutStartX = 217;
+constexpr int digitY = 112;
+constexpr int pointY = 182;
+constexpr int minusShift = 16;
+constexpr int minusGlyph = 10;
+constexpr int numGlyphs = 11;
+} // namespace
+
+TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p) :
+    TolvoAudioProcessorEditor (p, TOLVO_UPDATE_URL, DisplayLanguage::get())
 {
 }
 
 TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p,
                                                       const juce::String& server,
-                                                      const juce::String& displayLanguage)
-    : juce::AudioProcessorEditor (p),
-      processor (p),
-      displayedLevel (p.levelParam != nullptr ? (double) p.levelParam->get() : 0.0),
-      updateAvailable (std::make_shared<std::atomic<bool>> (false)),
-      language (displayLanguage),
-      updateServer (server)
+                                                      const juce::String& displayLanguage) :
+    juce::AudioProcessorEditor (p),
+    processor (p),
+    displayedLevel (p.levelParam != nullptr ? (double) p.levelParam->get() : 0.0),
+    updateAvailable (std::make_shared<std::atomic<bool>> (false)),
+    language (displayLanguage),
+    updateServer (server)
 {
     // Process-wide on purpose: it is the font of the alert windows too.
     const auto typeface = typefaceForLanguage (language);
@@ -136,8 +136,10 @@ TolvoAudioProcessorEditor::~TolvoAudioProcessorEditor()
 
 juce::String TolvoAudioProcessorEditor::typefaceForLanguage (const juce::String& displayLanguage)
 {
-    if (displayLanguage.startsWith ("zh")) return "Microsoft YaHei UI";
-    if (displayLanguage.startsWith ("ja")) return "Meiryo UI";
+    if (displayLanguage.startsWith ("zh"))
+        return "Microsoft YaHei UI";
+    if (displayLanguage.startsWith ("ja"))
+        return "Meiryo UI";
     return {};
 }
 
@@ -301,7 +303,5 @@ void TolvoAudioProcessorEditor::stepLevel (float stepDb)
 void TolvoAudioProcessorEditor::showVersionBox()
 {
     VersionBox::show (updateAvailable->load(), language, []
-    {
-        juce::URL (TOLVO_HOME_URL).launchInDefaultBrowser();
-    });
+                      { juce::URL (TOLVO_HOME_URL).launchInDefaultBrowser(); });
 }

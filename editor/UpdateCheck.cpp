@@ -37,8 +37,8 @@ void UpdateCheck::startInBackground (const juce::String& serverAddress,
                          if (isNewerVersionAvailable (endpoint))
                              flag->store (true);
 
-                         --running;
-                     }).detach();
+                         --running; })
+            .detach();
     }
     catch (const std::system_error&)
     {

@@ -2,23 +2,30 @@
 
 namespace
 {
-    enum class Texts { japanese, chinese, english };
+enum class Texts
+{
+    japanese,
+    chinese,
+    english
+};
 
-    Texts textsFor (const juce::String& language)
-    {
-        if (language.startsWith ("ja")) return Texts::japanese;
-        if (language.startsWith ("zh")) return Texts::chinese;
-        return Texts::english;
-    }
-
-    juce::String utf8 (const char* text)
-    {
-        return juce::String (juce::CharPointer_UTF8 (text));
-    }
-
-    const juce::String productName ("Tolvo");
-    const juce::String maker ("KORVALD");
+Texts textsFor (const juce::String& language)
+{
+    if (language.startsWith ("ja"))
+        return Texts::japanese;
+    if (language.startsWith ("zh"))
+        return Texts::chinese;
+    return Texts::english;
 }
+
+juce::String utf8 (const char* text)
+{
+    return juce::String (juce::CharPointer_UTF8 (text));
+}
+
+const juce::String productName ("Tolvo");
+const juce::String maker ("KORVALD");
+} // namespace
 
 VersionBox::UpdateQuestion VersionBox::updateQuestionFor (const juce::String& language)
 {
@@ -50,10 +57,13 @@ juce::String VersionBox::aboutTitleFor (const juce::String& language)
 {
     switch (textsFor (language))
     {
-        case Texts::japanese: return productName + utf8 ("\xe3\x81\xab\xe3\x81\xa4\xe3\x81\x84\xe3\x81\xa6");
-        case Texts::chinese:  return utf8 ("\xe5\x85\xb3\xe4\xba\x8e") + productName;
+        case Texts::japanese:
+            return productName + utf8 ("\xe3\x81\xab\xe3\x81\xa4\xe3\x81\x84\xe3\x81\xa6");
+        case Texts::chinese:
+            return utf8 ("\xe5\x85\xb3\xe4\xba\x8e") + productName;
         case Texts::english:
-        default:              return "About " + productName;
+        default:
+            return "About " + productName;
     }
 }
 
@@ -115,12 +125,11 @@ void VersionBox::show (bool updateAvailable, const juce::String& language,
     // nothing; the About box follows in every case.
     question->enterModalState (true,
                                juce::ModalCallbackFunction::create ([language, openHomePage] (int result)
-                               {
+                                                                    {
                                    if (result == openButtonResult && openHomePage != nullptr)
                                        openHomePage();
 
-                                   showAbout (language);
-                               }),
+                                   showAbout (language); }),
                                true);
 }
 

@@ -66,7 +66,8 @@ double readNumber (const juce::String& text)
     if (error == std::errc::result_out_of_range)
     {
         // Beyond double: the exponent's sign tells overflow from underflow.
-        const auto e = std::find_if (p, next, [] (char c) { return c == 'e' || c == 'E'; });
+        const auto e = std::find_if (p, next, [] (char c)
+                                     { return c == 'e' || c == 'E'; });
         const bool negative = *p == '-';
         const bool overflow = e != next && e + 1 != next && *(e + 1) != '-';
         value = overflow ? std::numeric_limits<double>::infinity() : 0.0;
@@ -88,11 +89,11 @@ float storedValue (const juce::AudioProcessorParameter& parameter)
 }
 } // namespace
 
-TolvoAudioProcessor::TolvoAudioProcessor()
-    : juce::AudioProcessor (BusesProperties()
-                                .withInput ("Input", juce::AudioChannelSet::stereo(), true)
-                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
-      limiter (std::make_unique<LimiterEngine>())
+TolvoAudioProcessor::TolvoAudioProcessor() :
+    juce::AudioProcessor (BusesProperties()
+                              .withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                              .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+    limiter (std::make_unique<LimiterEngine>())
 {
     auto enable = std::make_unique<juce::AudioParameterBool> (juce::ParameterID { "dbEnable", 1 }, "Enable", true);
     enableParam = enable.get();

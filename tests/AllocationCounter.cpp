@@ -25,7 +25,8 @@ void operator delete[] (void* p) noexcept { std::free (p); }
 void operator delete (void* p, std::size_t) noexcept { std::free (p); }
 void operator delete[] (void* p, std::size_t) noexcept { std::free (p); }
 
-AllocationCounter::AllocationCounter() : start (allocations) {}
+AllocationCounter::AllocationCounter() :
+    start (allocations) {}
 AllocationCounter::~AllocationCounter() = default;
 
 std::size_t AllocationCounter::count() const { return allocations - start; }

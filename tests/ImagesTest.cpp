@@ -28,7 +28,7 @@ constexpr int colourTypeRgba = 6;
 std::uint32_t bigEndian32 (const std::vector<unsigned char>& b, size_t at)
 {
     return (std::uint32_t (b[at]) << 24) | (std::uint32_t (b[at + 1]) << 16)
-         | (std::uint32_t (b[at + 2]) << 8) | std::uint32_t (b[at + 3]);
+           | (std::uint32_t (b[at + 2]) << 8) | std::uint32_t (b[at + 3]);
 }
 
 std::string resourcePath (const std::string& name)

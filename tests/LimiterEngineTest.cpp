@@ -106,9 +106,11 @@ TEST (LimiterEngine, ZeroSampleHidesTheCrossing)
     // +a, 0, -b is one half-wave, so nothing closes and all passes raw;
     // without the zero the crossing closes the loud half-wave and cuts it.
     std::vector<double> hidden, plain;
-    for (int i = 0; i < 10; ++i) hidden.push_back (2.0), plain.push_back (2.0);
+    for (int i = 0; i < 10; ++i)
+        hidden.push_back (2.0), plain.push_back (2.0);
     hidden.push_back (0.0);
-    for (int i = 0; i < 10; ++i) hidden.push_back (-2.0), plain.push_back (-2.0);
+    for (int i = 0; i < 10; ++i)
+        hidden.push_back (-2.0), plain.push_back (-2.0);
 
     auto engine = sized (64);
     const auto out = runAndFlush (engine, hidden, 64);
@@ -169,7 +171,8 @@ TEST (LimiterEngine, ShortHalfWavesMergeWithTheNext)
     // At 48 kHz a half-wave needs 4 samples: the 2-sample spike of 3.0 is not
     // judged alone but together with the quiet -0.5 half-wave after it.
     std::vector<double> in { 0.1, 0.1, 0.1, 0.1, 0.1, -0.1, -0.1, -0.1, -0.1, -0.1, 3.0, 3.0 };
-    for (int i = 0; i < 8; ++i) in.push_back (-0.5);
+    for (int i = 0; i < 8; ++i)
+        in.push_back (-0.5);
     in.push_back (0.1); // closes the merged segment
 
     auto engine = sized (64);
@@ -184,7 +187,8 @@ TEST (LimiterEngine, QuietHalfWaveIsJudgedByItsOwnSamplesOnly)
     // A -0.5 half-wave that opens on its peak ends just as a loud sample is
     // written at ring position 0. Its peak candidates must stay inside it.
     std::vector<double> in (56, 0.1);
-    for (int i = 0; i < 8; ++i) in.push_back (-0.5);
+    for (int i = 0; i < 8; ++i)
+        in.push_back (-0.5);
     in.push_back (4.0); // lands at ring position 0 and closes the half-wave
 
     auto engine = sized (64);
@@ -206,8 +210,10 @@ TEST (LimiterEngine, HalfWavesLongerThanTheRingAreProcessedOverTheirTail)
     bool sawRaw = false, sawCut = false;
     for (size_t i = 4800 + n; i < in.size(); ++i)
     {
-        if (std::abs (out[i] - in[i - n]) < 1e-15 && std::abs (in[i - n]) > 1.0) sawRaw = true;
-        if (std::abs (out[i]) < std::abs (in[i - n]) * 0.9) sawCut = true;
+        if (std::abs (out[i] - in[i - n]) < 1e-15 && std::abs (in[i - n]) > 1.0)
+            sawRaw = true;
+        if (std::abs (out[i]) < std::abs (in[i - n]) * 0.9)
+            sawCut = true;
     }
     EXPECT_TRUE (sawRaw);
     EXPECT_TRUE (sawCut);

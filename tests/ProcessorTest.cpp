@@ -43,8 +43,7 @@ juce::AudioBuffer<float> sineBlock (int channels, int frames, float amplitude, i
     juce::AudioBuffer<float> b (channels, frames);
     for (int ch = 0; ch < channels; ++ch)
         for (int i = 0; i < frames; ++i)
-            b.setSample (ch, i, amplitude * (float) std::sin (2.0 * juce::MathConstants<double>::pi * 100.0
-                                                             * (i + offset) / 48000.0 + ch));
+            b.setSample (ch, i, amplitude * (float) std::sin (2.0 * juce::MathConstants<double>::pi * 100.0 * (i + offset) / 48000.0 + ch));
     return b;
 }
 } // namespace
@@ -88,8 +87,8 @@ TEST (Processor, LatencyFollowsTheHostClass)
     };
 
     for (auto c : { Case { Host::UnknownHost, false }, Case { Host::AbletonLiveGeneric, true },
-                     Case { Host::SteinbergCubase10, true }, Case { Host::DaVinciResolve, true },
-                     Case { Host::SteinbergTestHost, true }, Case { Host::Reaper, false } })
+                    Case { Host::SteinbergCubase10, true }, Case { Host::DaVinciResolve, true },
+                    Case { Host::SteinbergTestHost, true }, Case { Host::Reaper, false } })
     {
         SCOPED_TRACE ((int) c.host);
         TolvoAudioProcessor p;
@@ -116,8 +115,7 @@ TEST (Processor, LatencyFollowsTheHostClass)
 
 TEST (Processor, LookaheadIsThirtyMillisecondsTruncated)
 {
-    for (auto [rate, expected] : { std::pair { 44100.0, 1323 }, { 48000.0, 1440 }, { 88200.0, 2646 },
-                                   { 96000.0, 2880 }, { 192000.0, 5760 }, { 22050.0, 661 } })
+    for (auto [rate, expected] : { std::pair { 44100.0, 1323 }, { 48000.0, 1440 }, { 88200.0, 2646 }, { 96000.0, 2880 }, { 192000.0, 5760 }, { 22050.0, 661 } })
     {
         TolvoAudioProcessor p;
         p.hostType.type = Host::UnknownHost;

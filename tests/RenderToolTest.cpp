@@ -64,8 +64,7 @@ protected:
         juce::Random random (7);
         for (int ch = 0; ch < channels; ++ch)
             for (int i = 0; i < frames; ++i)
-                audio.setSample (ch, i, amplitude * (0.7f * (float) std::sin (i * 0.013 + ch)
-                                                     + 0.3f * (random.nextFloat() * 2.0f - 1.0f)));
+                audio.setSample (ch, i, amplitude * (0.7f * (float) std::sin (i * 0.013 + ch) + 0.3f * (random.nextFloat() * 2.0f - 1.0f)));
         return audio;
     }
 };

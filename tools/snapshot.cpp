@@ -11,40 +11,40 @@
 
 namespace
 {
-    // Port 9 on the loopback refuses at once: no network for a picture.
-    class SnapshotEditor : public TolvoAudioProcessorEditor
+// Port 9 on the loopback refuses at once: no network for a picture.
+class SnapshotEditor : public TolvoAudioProcessorEditor
+{
+public:
+    explicit SnapshotEditor (TolvoAudioProcessor& p) :
+        TolvoAudioProcessorEditor (p, "http://127.0.0.1:9", "en-US")
     {
-    public:
-        explicit SnapshotEditor (TolvoAudioProcessor& p)
-            : TolvoAudioProcessorEditor (p, "http://127.0.0.1:9", "en-US")
-        {
-            stopTimer();
-        }
-
-        juce::Image render (bool showBadge)
-        {
-            timerCallback();
-            noticeButton.setVisible (showBadge);
-            return createComponentSnapshot (getLocalBounds(), true, 1.0f);
-        }
-    };
-
-    bool writePng (const juce::Image& image, const juce::File& file)
-    {
-        file.deleteFile();
-        juce::FileOutputStream out (file);
-        juce::PNGImageFormat png;
-
-        if (! out.openedOk() || ! png.writeImageToStream (image, out))
-        {
-            std::cerr << "tolvo-snapshot: cannot write " << file.getFullPathName() << "\n";
-            return false;
-        }
-
-        std::cout << file.getFullPathName() << "\n";
-        return true;
+        stopTimer();
     }
+
+    juce::Image render (bool showBadge)
+    {
+        timerCallback();
+        noticeButton.setVisible (showBadge);
+        return createComponentSnapshot (getLocalBounds(), true, 1.0f);
+    }
+};
+
+bool writePng (const juce::Image& image, const juce::File& file)
+{
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    juce::PNGImageFormat png;
+
+    if (! out.openedOk() || ! png.writeImageToStream (image, out))
+    {
+        std::cerr << "tolvo-snapshot: cannot write " << file.getFullPathName() << "\n";
+        return false;
+    }
+
+    std::cout << file.getFullPathName() << "\n";
+    return true;
 }
+} // namespace
 
 int main (int argc, char** argv)
 {

@@ -12,19 +12,22 @@
 
 namespace
 {
-    template <typename Function>
-    bool resolve (void* library, const char* name, Function& function)
-    {
-        function = reinterpret_cast<Function> (dlsym (library, name));
-        return function != nullptr;
-    }
-
-    constexpr acfCLSID noClass = { 0, 0, 0, { 0, 0, 0, 0, 0, 0, 0, 0 } };
-
-    // Written into out-parameters first, so a test sees whether the library cleared them.
-    template <typename T>
-    T* notYetWritten() { return reinterpret_cast<T*> (static_cast<uintptr_t> (0x10)); }
+template <typename Function>
+bool resolve (void* library, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function> (dlsym (library, name));
+    return function != nullptr;
 }
+
+constexpr acfCLSID noClass = { 0, 0, 0, { 0, 0, 0, 0, 0, 0, 0, 0 } };
+
+// Written into out-parameters first, so a test sees whether the library cleared them.
+template <typename T>
+T* notYetWritten()
+{
+    return reinterpret_cast<T*> (static_cast<uintptr_t> (0x10));
+}
+} // namespace
 
 AaxHost::~AaxHost()
 {
@@ -62,7 +65,7 @@ std::string AaxHost::load (const std::string& libraryPath)
     return {};
 }
 
-ACFRESULT AaxHost::startup()  { return acfStartup (unknown()); }
+ACFRESULT AaxHost::startup() { return acfStartup (unknown()); }
 ACFRESULT AaxHost::shutdown() { return acfShutdown (unknown()); }
 
 ACFRESULT AaxHost::registerPlugin (DescriptionLog* log)
@@ -95,7 +98,7 @@ ACFRESULT AaxHost::getClassFactory (void** factory)
 }
 
 ACFRESULT AaxHost::getSDKVersion (acfUInt64* version) { return acfGetSDKVersion (version); }
-ACFRESULT AaxHost::canUnloadNow()                     { return acfCanUnloadNow (unknown()); }
+ACFRESULT AaxHost::canUnloadNow() { return acfCanUnloadNow (unknown()); }
 
 void AaxHost::offerStemFormatSupport (const std::map<int32_t, int32_t>& supportLevels)
 {
@@ -126,7 +129,7 @@ ACFRESULT AaxHost::QueryInterface (const acfIID& iid, void** out)
     return ACF_OK;
 }
 
-acfUInt32 AaxHost::AddRef()  { return static_cast<acfUInt32> (++references); }
+acfUInt32 AaxHost::AddRef() { return static_cast<acfUInt32> (++references); }
 acfUInt32 AaxHost::Release() { return static_cast<acfUInt32> (--references); }
 
 ACFRESULT AaxHost::Trace (int32_t, const char* message)
@@ -142,7 +145,8 @@ ACFRESULT AaxHost::Trace (int32_t, const char* message)
 ACFRESULT AaxHost::HandleAssertFailure (const char* file, int32_t line, const char* note)
 {
     return Trace (0, (std::string ("assertion failed: ") + (note != nullptr ? note : "") + " at "
-                      + (file != nullptr ? file : "?") + ":" + std::to_string (line)).c_str());
+                      + (file != nullptr ? file : "?") + ":" + std::to_string (line))
+                         .c_str());
 }
 
 int32_t AaxHost::FeatureSupportLevel (const acfUID& feature)

@@ -66,13 +66,20 @@ private:
     IACFUnknown* unknown() { return static_cast<AAX_IACFHostServices*> (this); }
 
     void* library = nullptr;
-    ACFRESULT (*acfStartup) (IACFUnknown*) = nullptr;
-    ACFRESULT (*acfShutdown) (IACFUnknown*) = nullptr;
-    ACFRESULT (*acfRegisterPlugin) (IACFUnknown*, IACFPluginDefinition**) = nullptr;
-    ACFRESULT (*acfRegisterComponent) (IACFUnknown*, const acfCLSID&, IACFComponentDefinition**) = nullptr;
-    ACFRESULT (*acfGetClassFactory) (IACFUnknown*, const acfCLSID&, const acfIID&, void**) = nullptr;
-    ACFRESULT (*acfCanUnloadNow) (IACFUnknown*) = nullptr;
-    ACFRESULT (*acfGetSDKVersion) (acfUInt64*) = nullptr;
+    ACFRESULT (*acfStartup)
+    (IACFUnknown*) = nullptr;
+    ACFRESULT (*acfShutdown)
+    (IACFUnknown*) = nullptr;
+    ACFRESULT (*acfRegisterPlugin)
+    (IACFUnknown*, IACFPluginDefinition**) = nullptr;
+    ACFRESULT (*acfRegisterComponent)
+    (IACFUnknown*, const acfCLSID&, IACFComponentDefinition**) = nullptr;
+    ACFRESULT (*acfGetClassFactory)
+    (IACFUnknown*, const acfCLSID&, const acfIID&, void**) = nullptr;
+    ACFRESULT (*acfCanUnloadNow)
+    (IACFUnknown*) = nullptr;
+    ACFRESULT (*acfGetSDKVersion)
+    (acfUInt64*) = nullptr;
 
     std::unique_ptr<DescriptionLog> ownLog = std::make_unique<DescriptionLog>();
     DescriptionLog* currentLog = nullptr;

@@ -22,7 +22,7 @@ ACFRESULT DescriptionLog::QueryInterface (const acfIID& iid, void** out)
     return ACF_OK;
 }
 
-acfUInt32 DescriptionLog::AddRef()  { return static_cast<acfUInt32> (++references); }
+acfUInt32 DescriptionLog::AddRef() { return static_cast<acfUInt32> (++references); }
 acfUInt32 DescriptionLog::Release() { return static_cast<acfUInt32> (--references); }
 
 int32_t DescriptionLog::NewObject (AAX_EDescriptionObject kind)
@@ -42,8 +42,7 @@ ACFRESULT DescriptionLog::Record (const AAX_SDescriptionCall& call)
     if (throwOnRecord == Throw::unknownException)
         throw 42;
 
-    Call copy { call.objectID, call.method != nullptr ? call.method : "", {}, call.text != nullptr ? call.text : "",
-                call.text != nullptr, call.pointer };
+    Call copy { call.objectID, call.method != nullptr ? call.method : "", {}, call.text != nullptr ? call.text : "", call.text != nullptr, call.pointer };
 
     for (int32_t i = 0; i < call.numValues && i < 4; ++i)
         copy.values.push_back (call.values[i]);
@@ -55,18 +54,19 @@ ACFRESULT DescriptionLog::Record (const AAX_SDescriptionCall& call)
 PluginDescription DescriptionLog::describe() const
 {
     PluginDescription d;
-    std::map<int32_t, size_t> effectIndex;                     // effect object -> index in d.effects
+    std::map<int32_t, size_t> effectIndex; // effect object -> index in d.effects
     std::map<int32_t, PluginDescription::Component> components; // component object -> its description
     std::map<int32_t, std::vector<std::pair<int32_t, int32_t>>> maps;
-    std::map<int32_t, std::vector<int32_t>> addedComponents;   // effect object -> components in order added
+    std::map<int32_t, std::vector<int32_t>> addedComponents; // effect object -> components in order added
 
-    auto value = [] (const Call& c, size_t i) { return i < c.values.size() ? c.values[i] : 0; };
+    auto value = [] (const Call& c, size_t i)
+    { return i < c.values.size() ? c.values[i] : 0; };
 
     for (const auto& c : calls)
     {
         const auto id = c.objectID;
         const auto kind = id >= 0 && static_cast<size_t> (id) < kinds.size() ? kinds[static_cast<size_t> (id)]
-                                                                               : AAX_eDescriptionObject_PropertyMap;
+                                                                             : AAX_eDescriptionObject_PropertyMap;
 
         if (id == 0)
         {
@@ -78,19 +78,27 @@ PluginDescription DescriptionLog::describe() const
             }
             else if (c.method == "AddEffect" && effectIndex.count (static_cast<int32_t> (value (c, 0))) > 0)
                 d.effects[effectIndex[static_cast<int32_t> (value (c, 0))]].identifier = c.text;
-            else if (c.method == "SetManufacturerName") d.manufacturer = c.text;
-            else if (c.method == "AddPackageName")      d.packageNames.push_back (c.text);
-            else if (c.method == "SetPackageVersion")   d.packageVersion = static_cast<uint32_t> (value (c, 0));
+            else if (c.method == "SetManufacturerName")
+                d.manufacturer = c.text;
+            else if (c.method == "AddPackageName")
+                d.packageNames.push_back (c.text);
+            else if (c.method == "SetPackageVersion")
+                d.packageVersion = static_cast<uint32_t> (value (c, 0));
         }
         else if (kind == AAX_eDescriptionObject_EffectDescriptor && effectIndex.count (id) > 0)
         {
             auto& e = d.effects[effectIndex[id]];
 
-            if (c.method == "AddName")                     e.names.push_back (c.text);
-            else if (c.method == "AddCategory")            e.categories.push_back (static_cast<uint32_t> (value (c, 0)));
-            else if (c.method == "AddProcPtr")             e.procPtrs.emplace_back (static_cast<int32_t> (value (c, 0)), c.pointer);
-            else if (c.method == "NewComponentDescriptor") components[static_cast<int32_t> (value (c, 0))].objectID = static_cast<int32_t> (value (c, 0));
-            else if (c.method == "AddComponent")           addedComponents[id].push_back (static_cast<int32_t> (value (c, 0)));
+            if (c.method == "AddName")
+                e.names.push_back (c.text);
+            else if (c.method == "AddCategory")
+                e.categories.push_back (static_cast<uint32_t> (value (c, 0)));
+            else if (c.method == "AddProcPtr")
+                e.procPtrs.emplace_back (static_cast<int32_t> (value (c, 0)), c.pointer);
+            else if (c.method == "NewComponentDescriptor")
+                components[static_cast<int32_t> (value (c, 0))].objectID = static_cast<int32_t> (value (c, 0));
+            else if (c.method == "AddComponent")
+                addedComponents[id].push_back (static_cast<int32_t> (value (c, 0)));
         }
         else if (kind == AAX_eDescriptionObject_ComponentDescriptor)
         {
@@ -98,14 +106,22 @@ PluginDescription DescriptionLog::describe() const
             comp.objectID = id;
             const auto field = static_cast<int32_t> (value (c, 0));
 
-            if (c.method == "AddAudioIn")                 comp.fields.push_back ({ field, "audio input", -1, -1 });
-            else if (c.method == "AddAudioOut")           comp.fields.push_back ({ field, "audio output", -1, -1 });
-            else if (c.method == "AddAudioBufferLength")  comp.fields.push_back ({ field, "audio buffer length", -1, -1 });
-            else if (c.method == "AddSideChainIn")        comp.fields.push_back ({ field, "side-chain input", -1, -1 });
-            else if (c.method == "AddMeters")             comp.fields.push_back ({ field, "meters", value (c, 1) * 4, -1 });
-            else if (c.method == "AddAuxOutputStem")      comp.fields.push_back ({ field, "aux output", -1, -1 });
-            else if (c.method == "AddDataInPort")         comp.fields.push_back ({ field, "data-in port", value (c, 1), value (c, 2) });
-            else if (c.method == "AddPrivateData")        comp.fields.push_back ({ field, "private data", value (c, 1), -1 });
+            if (c.method == "AddAudioIn")
+                comp.fields.push_back ({ field, "audio input", -1, -1 });
+            else if (c.method == "AddAudioOut")
+                comp.fields.push_back ({ field, "audio output", -1, -1 });
+            else if (c.method == "AddAudioBufferLength")
+                comp.fields.push_back ({ field, "audio buffer length", -1, -1 });
+            else if (c.method == "AddSideChainIn")
+                comp.fields.push_back ({ field, "side-chain input", -1, -1 });
+            else if (c.method == "AddMeters")
+                comp.fields.push_back ({ field, "meters", value (c, 1) * 4, -1 });
+            else if (c.method == "AddAuxOutputStem")
+                comp.fields.push_back ({ field, "aux output", -1, -1 });
+            else if (c.method == "AddDataInPort")
+                comp.fields.push_back ({ field, "data-in port", value (c, 1), value (c, 2) });
+            else if (c.method == "AddPrivateData")
+                comp.fields.push_back ({ field, "private data", value (c, 1), -1 });
             else if (c.method == "AddProcessProc_Native")
             {
                 comp.processProc = c.pointer;
@@ -116,7 +132,8 @@ PluginDescription DescriptionLog::describe() const
         {
             auto& props = maps[id];
             const auto property = static_cast<int32_t> (value (c, 0));
-            props.erase (std::remove_if (props.begin(), props.end(), [property] (const auto& p) { return p.first == property; }),
+            props.erase (std::remove_if (props.begin(), props.end(), [property] (const auto& p)
+                                         { return p.first == property; }),
                          props.end());
 
             if (c.method == "AddProperty")

@@ -23,7 +23,12 @@ public:
     };
 
     // Ways a host can misbehave, for tests of the library's failure handling.
-    enum class Throw { nothing, standardException, unknownException };
+    enum class Throw
+    {
+        nothing,
+        standardException,
+        unknownException
+    };
 
     DescriptionLog() = default;
     virtual ~DescriptionLog() = default;

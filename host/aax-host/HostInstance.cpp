@@ -9,19 +9,20 @@
 
 namespace
 {
-    std::string formatValue (double v)
-    {
-        char text[64];
-        std::snprintf (text, sizeof (text), "%.9g", v);
-        return text;
-    }
+std::string formatValue (double v)
+{
+    char text[64];
+    std::snprintf (text, sizeof (text), "%.9g", v);
+    return text;
 }
+} // namespace
 
 HostInstance::HostInstance (const PluginDescription::Effect& effect, const PluginDescription::Component& comp,
-                            double sampleRate, int32_t inputStemFormat, int32_t outputStemFormat)
-    : description (effect), component (comp), rate (sampleRate),
-      inputStem (inputStemFormat != 0 ? inputStemFormat : comp.inputStemFormat),
-      outputStem (outputStemFormat != 0 ? outputStemFormat : comp.outputStemFormat)
+                            double sampleRate, int32_t inputStemFormat, int32_t outputStemFormat) :
+    description (effect),
+    component (comp), rate (sampleRate),
+    inputStem (inputStemFormat != 0 ? inputStemFormat : comp.inputStemFormat),
+    outputStem (outputStemFormat != 0 ? outputStemFormat : comp.outputStemFormat)
 {
 }
 
@@ -32,7 +33,7 @@ HostInstance::~HostInstance()
 
 AAX_Result HostInstance::create()
 {
-    using Factory = AAX_IEffectParameters* (*)();
+    using Factory = AAX_IEffectParameters* (*) ();
     auto factory = reinterpret_cast<Factory> (const_cast<void*> (description.procPtr (0)));
 
     if (factory == nullptr || parameters != nullptr)
@@ -60,9 +61,19 @@ AAX_Result HostInstance::create()
     {
         auto& slot = context[static_cast<size_t> (field.index)];
 
-        if (field.kind == "audio input")               { inputField = field.index; }
-        else if (field.kind == "audio output")         { outputField = field.index; }
-        else if (field.kind == "audio buffer length")  { lengthField = field.index; slot = &blockLength; }
+        if (field.kind == "audio input")
+        {
+            inputField = field.index;
+        }
+        else if (field.kind == "audio output")
+        {
+            outputField = field.index;
+        }
+        else if (field.kind == "audio buffer length")
+        {
+            lengthField = field.index;
+            slot = &blockLength;
+        }
         else if (field.size >= 0)
         {
             // Zeroed, 8-byte aligned memory of the declared size.
@@ -198,7 +209,7 @@ AAX_Result HostInstance::restoreChunk (AAX_CTypeID chunkID, const std::vector<ch
     return result;
 }
 
-int HostInstance::numInputChannels() const  { return static_cast<int> (AAX_STEM_FORMAT_CHANNEL_COUNT (inputStem)); }
+int HostInstance::numInputChannels() const { return static_cast<int> (AAX_STEM_FORMAT_CHANNEL_COUNT (inputStem)); }
 int HostInstance::numOutputChannels() const { return static_cast<int> (AAX_STEM_FORMAT_CHANNEL_COUNT (outputStem)); }
 
 void HostInstance::process (const std::vector<const float*>& inputs, const std::vector<float*>& outputs, int32_t numSamples)
@@ -207,8 +218,10 @@ void HostInstance::process (const std::vector<const float*>& inputs, const std::
     outputPointers = outputs;
     blockLength = numSamples;
 
-    if (inputField >= 0)  context[static_cast<size_t> (inputField)] = inputPointers.data();
-    if (outputField >= 0) context[static_cast<size_t> (outputField)] = outputPointers.data();
+    if (inputField >= 0)
+        context[static_cast<size_t> (inputField)] = inputPointers.data();
+    if (outputField >= 0)
+        context[static_cast<size_t> (outputField)] = outputPointers.data();
 
     using Process = void (*) (void* const[], const void*);
     auto proc = reinterpret_cast<Process> (const_cast<void*> (component.processProc));
@@ -218,7 +231,7 @@ void HostInstance::process (const std::vector<const float*>& inputs, const std::
 
 AAX_Result HostInstance::openGui()
 {
-    using Factory = AAX_IEffectGUI* (*)();
+    using Factory = AAX_IEffectGUI* (*) ();
     auto factory = reinterpret_cast<Factory> (const_cast<void*> (description.procPtr (1)));
 
     if (factory == nullptr || window != nullptr)
@@ -279,7 +292,7 @@ ACFRESULT HostInstance::QueryInterface (const acfIID& iid, void** out)
     return ACF_OK;
 }
 
-acfUInt32 HostInstance::AddRef()  { return static_cast<acfUInt32> (++references); }
+acfUInt32 HostInstance::AddRef() { return static_cast<acfUInt32> (++references); }
 acfUInt32 HostInstance::Release() { return static_cast<acfUInt32> (--references); }
 
 ACFRESULT HostInstance::GetEffectID (char* buffer, int32_t bufferSize)
@@ -297,9 +310,21 @@ ACFRESULT HostInstance::GetSampleRate (AAX_CSampleRate* sampleRate)
     return ACF_OK;
 }
 
-ACFRESULT HostInstance::GetInputStemFormat (int32_t* stemFormat)  { *stemFormat = inputStem; return ACF_OK; }
-ACFRESULT HostInstance::GetOutputStemFormat (int32_t* stemFormat) { *stemFormat = outputStem; return ACF_OK; }
-ACFRESULT HostInstance::GetSignalLatency (int32_t* samples)       { *samples = latency; return ACF_OK; }
+ACFRESULT HostInstance::GetInputStemFormat (int32_t* stemFormat)
+{
+    *stemFormat = inputStem;
+    return ACF_OK;
+}
+ACFRESULT HostInstance::GetOutputStemFormat (int32_t* stemFormat)
+{
+    *stemFormat = outputStem;
+    return ACF_OK;
+}
+ACFRESULT HostInstance::GetSignalLatency (int32_t* samples)
+{
+    *samples = latency;
+    return ACF_OK;
+}
 
 ACFRESULT HostInstance::SetSignalLatency (int32_t samples)
 {

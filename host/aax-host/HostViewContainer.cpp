@@ -12,11 +12,11 @@ ACFRESULT HostViewContainer::QueryInterface (const acfIID& iid, void** out)
     return ACF_OK;
 }
 
-acfUInt32 HostViewContainer::AddRef()  { return static_cast<acfUInt32> (++references); }
+acfUInt32 HostViewContainer::AddRef() { return static_cast<acfUInt32> (++references); }
 acfUInt32 HostViewContainer::Release() { return static_cast<acfUInt32> (--references); }
 
 int32_t HostViewContainer::GetType() { return AAX_eViewContainer_Type_NULL; }
-void* HostViewContainer::GetPtr()    { return nullptr; }
+void* HostViewContainer::GetPtr() { return nullptr; }
 
 ACFRESULT HostViewContainer::GetModifiers (uint32_t* modifiers)
 {
@@ -34,4 +34,4 @@ ACFRESULT HostViewContainer::SetViewSize (float vert, float horz)
 
 ACFRESULT HostViewContainer::HandleParameterMouseDown (AAX_CParamID, uint32_t) { return ACF_OK; }
 ACFRESULT HostViewContainer::HandleParameterMouseDrag (AAX_CParamID, uint32_t) { return ACF_OK; }
-ACFRESULT HostViewContainer::HandleParameterMouseUp (AAX_CParamID, uint32_t)   { return ACF_OK; }
+ACFRESULT HostViewContainer::HandleParameterMouseUp (AAX_CParamID, uint32_t) { return ACF_OK; }

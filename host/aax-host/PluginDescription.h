@@ -11,9 +11,9 @@ struct PluginDescription
     struct Field
     {
         int32_t index = 0;
-        std::string kind;       // "audio input", "audio output", "audio buffer length", "data-in port", "private data", ...
-        int64_t size = -1;      // bytes, where the call gives one
-        int64_t portType = -1;  // data-in ports only
+        std::string kind; // "audio input", "audio output", "audio buffer length", "data-in port", "private data", ...
+        int64_t size = -1; // bytes, where the call gives one
+        int64_t portType = -1; // data-in ports only
     };
 
     struct Component
@@ -29,7 +29,11 @@ struct PluginDescription
         bool findProperty (int32_t id, int32_t& value) const
         {
             for (const auto& p : properties)
-                if (p.first == id) { value = p.second; return true; }
+                if (p.first == id)
+                {
+                    value = p.second;
+                    return true;
+                }
             return false;
         }
     };
@@ -46,7 +50,8 @@ struct PluginDescription
         const void* procPtr (int32_t id) const
         {
             for (const auto& p : procPtrs)
-                if (p.first == id) return p.second;
+                if (p.first == id)
+                    return p.second;
             return nullptr;
         }
     };

@@ -7,44 +7,52 @@
 
 namespace
 {
-    uint32_t le32 (const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t> (p[3]) << 24); }
-    uint16_t le16 (const unsigned char* p) { return static_cast<uint16_t> (p[0] | (p[1] << 8)); }
+uint32_t le32 (const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t> (p[3]) << 24); }
+uint16_t le16 (const unsigned char* p) { return static_cast<uint16_t> (p[0] | (p[1] << 8)); }
 
-    void put32 (std::string& s, uint32_t v) { for (int i = 0; i < 4; ++i) s.push_back (static_cast<char> ((v >> (8 * i)) & 0xFF)); }
-    void put16 (std::string& s, uint16_t v) { s.push_back (static_cast<char> (v & 0xFF)); s.push_back (static_cast<char> (v >> 8)); }
-
-    float sampleAt (const unsigned char* p, int format, int bits)
-    {
-        if (format == 3 && bits == 32)
-        {
-            float f;
-            uint32_t u = le32 (p);
-            std::memcpy (&f, &u, 4);
-            return f;
-        }
-
-        if (format == 3 && bits == 64)
-        {
-            uint64_t u = 0;
-            for (int i = 7; i >= 0; --i)
-                u = (u << 8) | p[i];
-            double d;
-            std::memcpy (&d, &u, 8);
-            return static_cast<float> (d);
-        }
-
-        if (bits == 16)
-            return static_cast<float> (static_cast<int16_t> (le16 (p))) / 32768.0f;
-
-        if (bits == 24)
-        {
-            auto v = static_cast<int32_t> (static_cast<uint32_t> (p[0] << 8) | static_cast<uint32_t> (p[1] << 16) | (static_cast<uint32_t> (p[2]) << 24));
-            return static_cast<float> (static_cast<double> (v) / 2147483648.0);
-        }
-
-        return static_cast<float> (static_cast<double> (static_cast<int32_t> (le32 (p))) / 2147483648.0);
-    }
+void put32 (std::string& s, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        s.push_back (static_cast<char> ((v >> (8 * i)) & 0xFF));
 }
+void put16 (std::string& s, uint16_t v)
+{
+    s.push_back (static_cast<char> (v & 0xFF));
+    s.push_back (static_cast<char> (v >> 8));
+}
+
+float sampleAt (const unsigned char* p, int format, int bits)
+{
+    if (format == 3 && bits == 32)
+    {
+        float f;
+        uint32_t u = le32 (p);
+        std::memcpy (&f, &u, 4);
+        return f;
+    }
+
+    if (format == 3 && bits == 64)
+    {
+        uint64_t u = 0;
+        for (int i = 7; i >= 0; --i)
+            u = (u << 8) | p[i];
+        double d;
+        std::memcpy (&d, &u, 8);
+        return static_cast<float> (d);
+    }
+
+    if (bits == 16)
+        return static_cast<float> (static_cast<int16_t> (le16 (p))) / 32768.0f;
+
+    if (bits == 24)
+    {
+        auto v = static_cast<int32_t> (static_cast<uint32_t> (p[0] << 8) | static_cast<uint32_t> (p[1] << 16) | (static_cast<uint32_t> (p[2]) << 24));
+        return static_cast<float> (static_cast<double> (v) / 2147483648.0);
+    }
+
+    return static_cast<float> (static_cast<double> (static_cast<int32_t> (le32 (p))) / 2147483648.0);
+}
+} // namespace
 
 std::string WavFile::read (const std::string& path, WavFile& out)
 {

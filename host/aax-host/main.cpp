@@ -20,400 +20,418 @@
 
 namespace
 {
-    const char* const usage =
-        "usage: tolvo-aax-host scan LIB\n"
-        "       tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N]\n"
-        "       tolvo-aax-host chunks LIB\n"
-        "       tolvo-aax-host gui LIB\n";
+const char* const usage =
+    "usage: tolvo-aax-host scan LIB\n"
+    "       tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N]\n"
+    "       tolvo-aax-host chunks LIB\n"
+    "       tolvo-aax-host gui LIB\n";
 
-    const char* propertyName (int32_t id)
+const char* propertyName (int32_t id)
+{
+    switch (id)
     {
-        switch (id)
-        {
-            case 11:  return "AAX_eProperty_ManufacturerID";
-            case 12:  return "AAX_eProperty_ProductID";
-            case 13:  return "AAX_eProperty_PlugInID_Native";
-            case 14:  return "AAX_eProperty_PlugInID_AudioSuite";
-            case 51:  return "AAX_eProperty_InputStemFormat";
-            case 52:  return "AAX_eProperty_OutputStemFormat";
-            case 60:  return "AAX_eProperty_CanBypass";
-            case 116: return "AAX_eProperty_SupportsSideChainInput";
-            case 304: return "AAX_eProperty_Constraint_MultiMonoSupport";
-            default:  return "";
-        }
+        case 11:
+            return "AAX_eProperty_ManufacturerID";
+        case 12:
+            return "AAX_eProperty_ProductID";
+        case 13:
+            return "AAX_eProperty_PlugInID_Native";
+        case 14:
+            return "AAX_eProperty_PlugInID_AudioSuite";
+        case 51:
+            return "AAX_eProperty_InputStemFormat";
+        case 52:
+            return "AAX_eProperty_OutputStemFormat";
+        case 60:
+            return "AAX_eProperty_CanBypass";
+        case 116:
+            return "AAX_eProperty_SupportsSideChainInput";
+        case 304:
+            return "AAX_eProperty_Constraint_MultiMonoSupport";
+        default:
+            return "";
+    }
+}
+
+int fail (const std::string& message)
+{
+    std::fprintf (stderr, "tolvo-aax-host: %s\n", message.c_str());
+    return 1;
+}
+
+// Loads, starts and registers, and reads back a description with at
+// least one effect that has a component.
+bool open (AaxHost& host, const char* path, PluginDescription& description, std::string& error)
+{
+    error = host.load (path);
+
+    if (! error.empty())
+        return false;
+
+    host.startup();
+    const auto result = host.registerPlugin();
+
+    if (result != 0)
+    {
+        error = "ACFRegisterPlugin failed with " + std::to_string (result);
+        return false;
     }
 
-    int fail (const std::string& message)
+    description = host.log().describe();
+
+    if (description.effects.empty() || description.effects.front().components.empty())
     {
-        std::fprintf (stderr, "tolvo-aax-host: %s\n", message.c_str());
-        return 1;
+        error = "the library describes no component";
+        return false;
     }
 
-    // Loads, starts and registers, and reads back a description with at
-    // least one effect that has a component.
-    bool open (AaxHost& host, const char* path, PluginDescription& description, std::string& error)
+    return true;
+}
+
+const PluginDescription::Component* findComponent (const PluginDescription::Effect& effect, int channels)
+{
+    for (const auto& c : effect.components)
+        if (static_cast<int> (AAX_STEM_FORMAT_CHANNEL_COUNT (c.inputStemFormat)) == channels
+            && c.outputStemFormat == c.inputStemFormat)
+            return &c;
+
+    return nullptr;
+}
+
+void writeParameters (JsonWriter& json, const HostInstance& instance)
+{
+    json.beginArray ("parameters");
+
+    for (const auto& p : instance.listParameters())
     {
-        error = host.load (path);
-
-        if (! error.empty())
-            return false;
-
-        host.startup();
-        const auto result = host.registerPlugin();
-
-        if (result != 0)
-        {
-            error = "ACFRegisterPlugin failed with " + std::to_string (result);
-            return false;
-        }
-
-        description = host.log().describe();
-
-        if (description.effects.empty() || description.effects.front().components.empty())
-        {
-            error = "the library describes no component";
-            return false;
-        }
-
-        return true;
-    }
-
-    const PluginDescription::Component* findComponent (const PluginDescription::Effect& effect, int channels)
-    {
-        for (const auto& c : effect.components)
-            if (static_cast<int> (AAX_STEM_FORMAT_CHANNEL_COUNT (c.inputStemFormat)) == channels
-                 && c.outputStemFormat == c.inputStemFormat)
-                return &c;
-
-        return nullptr;
-    }
-
-    void writeParameters (JsonWriter& json, const HostInstance& instance)
-    {
-        json.beginArray ("parameters");
-
-        for (const auto& p : instance.listParameters())
-        {
-            json.beginObject()
-                .value ("id", p.id)
-                .value ("name", p.name)
-                .value ("shortName", p.shortName)
-                .value ("steps", static_cast<int64_t> (p.steps))
-                .value ("type", p.type == AAX_eParameterType_Discrete ? "discrete" : "continuous")
-                .value ("default", p.defaultValue)
-                .value ("automatable", p.automatable)
-                .value ("orientation", static_cast<int64_t> (p.orientation))
-                .endObject();
-        }
-
-        json.endArray();
-    }
-
-    int scan (const char* path)
-    {
-        AaxHost host;
-        std::string error = host.load (path);
-
-        if (! error.empty())
-            return fail (error);
-
-        acfUInt64 version = 0;
-        host.getSDKVersion (&version);
-        host.startup();
-        const auto result = host.registerPlugin();
-        const auto description = host.log().describe();
-
-        JsonWriter json;
         json.beginObject()
-            .value ("library", path)
-            .value ("registerResult", static_cast<int64_t> (result));
+            .value ("id", p.id)
+            .value ("name", p.name)
+            .value ("shortName", p.shortName)
+            .value ("steps", static_cast<int64_t> (p.steps))
+            .value ("type", p.type == AAX_eParameterType_Discrete ? "discrete" : "continuous")
+            .value ("default", p.defaultValue)
+            .value ("automatable", p.automatable)
+            .value ("orientation", static_cast<int64_t> (p.orientation))
+            .endObject();
+    }
 
-        char versionText[32];
-        std::snprintf (versionText, sizeof (versionText), "0x%016llX", static_cast<unsigned long long> (version));
-        json.value ("sdkVersion", versionText)
-            .value ("manufacturer", description.manufacturer)
-            .beginArray ("packageNames");
+    json.endArray();
+}
 
-        for (const auto& name : description.packageNames)
+int scan (const char* path)
+{
+    AaxHost host;
+    std::string error = host.load (path);
+
+    if (! error.empty())
+        return fail (error);
+
+    acfUInt64 version = 0;
+    host.getSDKVersion (&version);
+    host.startup();
+    const auto result = host.registerPlugin();
+    const auto description = host.log().describe();
+
+    JsonWriter json;
+    json.beginObject()
+        .value ("library", path)
+        .value ("registerResult", static_cast<int64_t> (result));
+
+    char versionText[32];
+    std::snprintf (versionText, sizeof (versionText), "0x%016llX", static_cast<unsigned long long> (version));
+    json.value ("sdkVersion", versionText)
+        .value ("manufacturer", description.manufacturer)
+        .beginArray ("packageNames");
+
+    for (const auto& name : description.packageNames)
+        json.value (nullptr, name);
+
+    json.endArray()
+        .value ("packageVersion", static_cast<int64_t> (description.packageVersion))
+        .hex ("packageVersionHex", description.packageVersion)
+        .beginArray ("effects");
+
+    for (const auto& effect : description.effects)
+    {
+        json.beginObject().value ("identifier", effect.identifier).beginArray ("names");
+
+        for (const auto& name : effect.names)
             json.value (nullptr, name);
 
-        json.endArray()
-            .value ("packageVersion", static_cast<int64_t> (description.packageVersion))
-            .hex ("packageVersionHex", description.packageVersion)
-            .beginArray ("effects");
+        json.endArray().beginArray ("categories");
 
-        for (const auto& effect : description.effects)
+        for (auto category : effect.categories)
+            json.value (nullptr, static_cast<int64_t> (category));
+
+        json.endArray().beginArray ("procPtrs");
+
+        for (const auto& proc : effect.procPtrs)
+            json.beginObject().value ("id", static_cast<int64_t> (proc.first)).pointer ("pointer", proc.second).endObject();
+
+        json.endArray().beginArray ("components");
+
+        for (const auto& component : effect.components)
         {
-            json.beginObject().value ("identifier", effect.identifier).beginArray ("names");
+            json.beginObject()
+                .hex ("inputStemFormat", static_cast<uint32_t> (component.inputStemFormat))
+                .hex ("outputStemFormat", static_cast<uint32_t> (component.outputStemFormat))
+                .pointer ("processProc", component.processProc)
+                .beginArray ("fields");
 
-            for (const auto& name : effect.names)
-                json.value (nullptr, name);
+            for (const auto& field : component.fields)
+            {
+                json.beginObject().value ("index", static_cast<int64_t> (field.index)).value ("kind", field.kind);
 
-            json.endArray().beginArray ("categories");
+                if (field.size >= 0)
+                    json.value ("size", field.size);
+                if (field.portType >= 0)
+                    json.value ("portType", field.portType);
 
-            for (auto category : effect.categories)
-                json.value (nullptr, static_cast<int64_t> (category));
+                json.endObject();
+            }
 
-            json.endArray().beginArray ("procPtrs");
+            json.endArray().beginArray ("properties");
 
-            for (const auto& proc : effect.procPtrs)
-                json.beginObject().value ("id", static_cast<int64_t> (proc.first)).pointer ("pointer", proc.second).endObject();
-
-            json.endArray().beginArray ("components");
-
-            for (const auto& component : effect.components)
+            for (const auto& property : component.properties)
             {
                 json.beginObject()
-                    .hex ("inputStemFormat", static_cast<uint32_t> (component.inputStemFormat))
-                    .hex ("outputStemFormat", static_cast<uint32_t> (component.outputStemFormat))
-                    .pointer ("processProc", component.processProc)
-                    .beginArray ("fields");
-
-                for (const auto& field : component.fields)
-                {
-                    json.beginObject().value ("index", static_cast<int64_t> (field.index)).value ("kind", field.kind);
-
-                    if (field.size >= 0)     json.value ("size", field.size);
-                    if (field.portType >= 0) json.value ("portType", field.portType);
-
-                    json.endObject();
-                }
-
-                json.endArray().beginArray ("properties");
-
-                for (const auto& property : component.properties)
-                {
-                    json.beginObject()
-                        .value ("number", static_cast<int64_t> (property.first))
-                        .value ("name", propertyName (property.first))
-                        .value ("value", static_cast<int64_t> (property.second))
-                        .hex ("hex", static_cast<uint32_t> (property.second))
-                        .endObject();
-                }
-
-                json.endArray().endObject();
-            }
-
-            json.endArray();
-
-            if (! effect.components.empty())
-            {
-                HostInstance instance (effect, effect.components.front(), 48000.0);
-
-                if (instance.create() == AAX_SUCCESS)
-                {
-                    writeParameters (json, instance);
-                    json.value ("masterBypass", instance.masterBypassID());
-                }
-            }
-
-            json.endObject();
-        }
-
-        json.endArray().beginArray ("traces");
-
-        for (const auto& trace : host.traces)
-            json.value (nullptr, trace);
-
-        json.endArray()
-            .value ("shutdownResult", static_cast<int64_t> (host.shutdown()))
-            .value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow()))
-            .endObject();
-
-        std::fputs (json.text().c_str(), stdout);
-        return result == 0 ? 0 : 1;
-    }
-
-    int render (int argc, char** argv)
-    {
-        if (argc < 5)
-            return fail (usage);
-
-        const char* path = argv[2];
-        const std::string inPath = argv[3], outPath = argv[4];
-        std::string level;
-        bool bypass = false;
-        long block = 512;
-
-        for (int i = 5; i < argc; ++i)
-        {
-            const std::string arg = argv[i];
-
-            if (arg == "--level" && i + 1 < argc)       level = argv[++i];
-            else if (arg == "--bypass")                  bypass = true;
-            else if (arg == "--block" && i + 1 < argc)
-            {
-                char* end = nullptr;
-                block = std::strtol (argv[++i], &end, 10);
-
-                if (end == argv[i] || *end != 0 || block < 1 || block > 65536)
-                    return fail ("--block must be a whole number from 1 to 65536");
-            }
-            else
-                return fail ("unknown option " + arg + "\n" + usage);
-        }
-
-        WavFile input;
-        auto error = WavFile::read (inPath, input);
-
-        if (! error.empty())
-            return fail (error);
-
-        AaxHost host;
-        PluginDescription description;
-
-        if (! open (host, path, description, error))
-            return fail (error);
-
-        const auto& effect = description.effects.front();
-        const auto* component = findComponent (effect, input.numChannels());
-
-        if (component == nullptr)
-            return fail ("no component takes " + std::to_string (input.numChannels()) + " channels");
-
-        WavFile output;
-
-        {
-            HostInstance instance (effect, *component, input.sampleRate);
-            const auto created = instance.create();
-
-            if (created != AAX_SUCCESS)
-                return fail ("the instance did not initialise: " + std::to_string (created));
-
-            if (! level.empty())
-            {
-                double normalized = 0;
-
-                if (instance.effect()->GetParameterValueFromString ("dbMain", &normalized, AAX_CString (level.c_str())) != AAX_SUCCESS)
-                    return fail ("the plug-in does not read the level '" + level + "'");
-
-                instance.setParameter ("dbMain", normalized);
-            }
-
-            if (bypass)
-                instance.setParameter (instance.masterBypassID(), 1.0);
-
-            output = instance.processInBlocks (input, static_cast<size_t> (block));
-
-            std::fprintf (stderr, "tolvo-aax-host: %zu frames at %g Hz, %d channel(s), latency %d samples%s\n",
-                          input.numFrames(), input.sampleRate, input.numChannels(),
-                          instance.latencyReports.empty() ? 0 : instance.latencyReports.back(),
-                          bypass ? ", Master Bypass on" : "");
-        }
-
-        host.shutdown();
-        error = WavFile::write (outPath, output);
-        return error.empty() ? 0 : fail (error);
-    }
-
-    std::string fourChar (AAX_CTypeID id)
-    {
-        std::string s;
-        for (int i = 3; i >= 0; --i)
-            s += static_cast<char> ((id >> (8 * i)) & 0xFF);
-        return s;
-    }
-
-    int chunks (const char* path)
-    {
-        AaxHost host;
-        PluginDescription description;
-        std::string error;
-
-        if (! open (host, path, description, error))
-            return fail (error);
-
-        const auto& effect = description.effects.front();
-        JsonWriter json;
-        json.beginObject();
-
-        {
-            HostInstance instance (effect, effect.components.front(), 48000.0);
-
-            if (instance.create() != AAX_SUCCESS)
-                return fail ("the instance did not initialise");
-
-            int32_t count = 0;
-            instance.effect()->GetNumberOfChunks (&count);
-            json.value ("numberOfChunks", static_cast<int64_t> (count)).beginArray ("chunks");
-
-            for (int32_t i = 0; i < count; ++i)
-            {
-                AAX_CTypeID id = 0;
-                instance.effect()->GetChunkIDFromIndex (i, &id);
-                std::vector<char> data;
-                std::string name;
-                const auto result = instance.saveChunk (id, data, &name);
-
-                json.beginObject()
-                    .value ("index", static_cast<int64_t> (i))
-                    .value ("id", fourChar (id))
-                    .value ("name", name)
-                    .value ("result", static_cast<int64_t> (result))
-                    .value ("size", static_cast<int64_t> (data.size()))
-                    .value ("restoreResult", static_cast<int64_t> (instance.restoreChunk (id, data)))
+                    .value ("number", static_cast<int64_t> (property.first))
+                    .value ("name", propertyName (property.first))
+                    .value ("value", static_cast<int64_t> (property.second))
+                    .hex ("hex", static_cast<uint32_t> (property.second))
                     .endObject();
             }
 
-            AAX_CTypeID unused = 0;
-            uint32_t size = 0;
-            json.endArray()
-                .value ("wrongIndexResult", static_cast<int64_t> (instance.effect()->GetChunkIDFromIndex (count, &unused)))
-                .value ("wrongIDResult", static_cast<int64_t> (instance.effect()->GetChunkSize (0x78787878, &size)));
+            json.endArray().endObject();
         }
 
-        host.shutdown();
-        json.value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow())).endObject();
-        std::fputs (json.text().c_str(), stdout);
-        return 0;
-    }
+        json.endArray();
 
-    int gui (const char* path)
-    {
-        AaxHost host;
-        PluginDescription description;
-        std::string error;
-
-        if (! open (host, path, description, error))
-            return fail (error);
-
-        const auto& effect = description.effects.front();
-        JsonWriter json;
-        json.beginObject();
-        const auto threadsBefore = AaxHost::countThreads();
-
+        if (! effect.components.empty())
         {
             HostInstance instance (effect, effect.components.front(), 48000.0);
 
-            if (instance.create() != AAX_SUCCESS)
-                return fail ("the instance did not initialise");
-
-            const auto opened = instance.openGui();
-            AAX_Point size;
-            const auto sized = instance.gui() != nullptr ? instance.gui()->GetViewSize (&size) : AAX_ERROR_NULL_OBJECT;
-
-            json.value ("openResult", static_cast<int64_t> (opened))
-                .value ("viewSizeResult", static_cast<int64_t> (sized))
-                .value ("width", static_cast<double> (size.horz))
-                .value ("height", static_cast<double> (size.vert));
+            if (instance.create() == AAX_SUCCESS)
+            {
+                writeParameters (json, instance);
+                json.value ("masterBypass", instance.masterBypassID());
+            }
         }
 
-        json.value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000));
-        host.shutdown();
-        json.value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow())).endObject();
-        std::fputs (json.text().c_str(), stdout);
-        return 0;
+        json.endObject();
     }
+
+    json.endArray().beginArray ("traces");
+
+    for (const auto& trace : host.traces)
+        json.value (nullptr, trace);
+
+    json.endArray()
+        .value ("shutdownResult", static_cast<int64_t> (host.shutdown()))
+        .value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow()))
+        .endObject();
+
+    std::fputs (json.text().c_str(), stdout);
+    return result == 0 ? 0 : 1;
 }
+
+int render (int argc, char** argv)
+{
+    if (argc < 5)
+        return fail (usage);
+
+    const char* path = argv[2];
+    const std::string inPath = argv[3], outPath = argv[4];
+    std::string level;
+    bool bypass = false;
+    long block = 512;
+
+    for (int i = 5; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+
+        if (arg == "--level" && i + 1 < argc)
+            level = argv[++i];
+        else if (arg == "--bypass")
+            bypass = true;
+        else if (arg == "--block" && i + 1 < argc)
+        {
+            char* end = nullptr;
+            block = std::strtol (argv[++i], &end, 10);
+
+            if (end == argv[i] || *end != 0 || block < 1 || block > 65536)
+                return fail ("--block must be a whole number from 1 to 65536");
+        }
+        else
+            return fail ("unknown option " + arg + "\n" + usage);
+    }
+
+    WavFile input;
+    auto error = WavFile::read (inPath, input);
+
+    if (! error.empty())
+        return fail (error);
+
+    AaxHost host;
+    PluginDescription description;
+
+    if (! open (host, path, description, error))
+        return fail (error);
+
+    const auto& effect = description.effects.front();
+    const auto* component = findComponent (effect, input.numChannels());
+
+    if (component == nullptr)
+        return fail ("no component takes " + std::to_string (input.numChannels()) + " channels");
+
+    WavFile output;
+
+    {
+        HostInstance instance (effect, *component, input.sampleRate);
+        const auto created = instance.create();
+
+        if (created != AAX_SUCCESS)
+            return fail ("the instance did not initialise: " + std::to_string (created));
+
+        if (! level.empty())
+        {
+            double normalized = 0;
+
+            if (instance.effect()->GetParameterValueFromString ("dbMain", &normalized, AAX_CString (level.c_str())) != AAX_SUCCESS)
+                return fail ("the plug-in does not read the level '" + level + "'");
+
+            instance.setParameter ("dbMain", normalized);
+        }
+
+        if (bypass)
+            instance.setParameter (instance.masterBypassID(), 1.0);
+
+        output = instance.processInBlocks (input, static_cast<size_t> (block));
+
+        std::fprintf (stderr, "tolvo-aax-host: %zu frames at %g Hz, %d channel(s), latency %d samples%s\n",
+                      input.numFrames(), input.sampleRate, input.numChannels(),
+                      instance.latencyReports.empty() ? 0 : instance.latencyReports.back(),
+                      bypass ? ", Master Bypass on" : "");
+    }
+
+    host.shutdown();
+    error = WavFile::write (outPath, output);
+    return error.empty() ? 0 : fail (error);
+}
+
+std::string fourChar (AAX_CTypeID id)
+{
+    std::string s;
+    for (int i = 3; i >= 0; --i)
+        s += static_cast<char> ((id >> (8 * i)) & 0xFF);
+    return s;
+}
+
+int chunks (const char* path)
+{
+    AaxHost host;
+    PluginDescription description;
+    std::string error;
+
+    if (! open (host, path, description, error))
+        return fail (error);
+
+    const auto& effect = description.effects.front();
+    JsonWriter json;
+    json.beginObject();
+
+    {
+        HostInstance instance (effect, effect.components.front(), 48000.0);
+
+        if (instance.create() != AAX_SUCCESS)
+            return fail ("the instance did not initialise");
+
+        int32_t count = 0;
+        instance.effect()->GetNumberOfChunks (&count);
+        json.value ("numberOfChunks", static_cast<int64_t> (count)).beginArray ("chunks");
+
+        for (int32_t i = 0; i < count; ++i)
+        {
+            AAX_CTypeID id = 0;
+            instance.effect()->GetChunkIDFromIndex (i, &id);
+            std::vector<char> data;
+            std::string name;
+            const auto result = instance.saveChunk (id, data, &name);
+
+            json.beginObject()
+                .value ("index", static_cast<int64_t> (i))
+                .value ("id", fourChar (id))
+                .value ("name", name)
+                .value ("result", static_cast<int64_t> (result))
+                .value ("size", static_cast<int64_t> (data.size()))
+                .value ("restoreResult", static_cast<int64_t> (instance.restoreChunk (id, data)))
+                .endObject();
+        }
+
+        AAX_CTypeID unused = 0;
+        uint32_t size = 0;
+        json.endArray()
+            .value ("wrongIndexResult", static_cast<int64_t> (instance.effect()->GetChunkIDFromIndex (count, &unused)))
+            .value ("wrongIDResult", static_cast<int64_t> (instance.effect()->GetChunkSize (0x78787878, &size)));
+    }
+
+    host.shutdown();
+    json.value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow())).endObject();
+    std::fputs (json.text().c_str(), stdout);
+    return 0;
+}
+
+int gui (const char* path)
+{
+    AaxHost host;
+    PluginDescription description;
+    std::string error;
+
+    if (! open (host, path, description, error))
+        return fail (error);
+
+    const auto& effect = description.effects.front();
+    JsonWriter json;
+    json.beginObject();
+    const auto threadsBefore = AaxHost::countThreads();
+
+    {
+        HostInstance instance (effect, effect.components.front(), 48000.0);
+
+        if (instance.create() != AAX_SUCCESS)
+            return fail ("the instance did not initialise");
+
+        const auto opened = instance.openGui();
+        AAX_Point size;
+        const auto sized = instance.gui() != nullptr ? instance.gui()->GetViewSize (&size) : AAX_ERROR_NULL_OBJECT;
+
+        json.value ("openResult", static_cast<int64_t> (opened))
+            .value ("viewSizeResult", static_cast<int64_t> (sized))
+            .value ("width", static_cast<double> (size.horz))
+            .value ("height", static_cast<double> (size.vert));
+    }
+
+    json.value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000));
+    host.shutdown();
+    json.value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow())).endObject();
+    std::fputs (json.text().c_str(), stdout);
+    return 0;
+}
+} // namespace
 
 int main (int argc, char** argv)
 {
     const std::string command = argc > 1 ? argv[1] : "";
 
-    if (command == "scan" && argc == 3)   return scan (argv[2]);
-    if (command == "render")              return render (argc, argv);
-    if (command == "chunks" && argc == 3) return chunks (argv[2]);
-    if (command == "gui" && argc == 3)    return gui (argv[2]);
+    if (command == "scan" && argc == 3)
+        return scan (argv[2]);
+    if (command == "render")
+        return render (argc, argv);
+    if (command == "chunks" && argc == 3)
+        return chunks (argv[2]);
+    if (command == "gui" && argc == 3)
+        return gui (argv[2]);
 
     std::fputs (usage, command == "--help" || command == "-h" ? stdout : stderr);
     return command == "--help" || command == "-h" ? 0 : 2;

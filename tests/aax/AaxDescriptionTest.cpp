@@ -18,25 +18,24 @@ using namespace aaxtest;
 
 namespace
 {
-    using Properties = std::vector<std::pair<int32_t, int32_t>>;
+using Properties = std::vector<std::pair<int32_t, int32_t>>;
 
-    Properties expectedProperties (int32_t stem, int32_t native, int32_t audioSuite)
-    {
-        return { { 11, 0x4D616E75 }, { 12, 0x517A3472 }, { 60, 1 }, { 51, stem }, { 52, stem },
-                 { 13, native }, { 14, audioSuite }, { 304, 1 } };
-    }
-
-    std::vector<std::string> methodsOf (const DescriptionLog& log, int32_t objectID)
-    {
-        std::vector<std::string> methods;
-
-        for (const auto& call : log.calls)
-            if (call.objectID == objectID)
-                methods.push_back (call.method);
-
-        return methods;
-    }
+Properties expectedProperties (int32_t stem, int32_t native, int32_t audioSuite)
+{
+    return { { 11, 0x4D616E75 }, { 12, 0x517A3472 }, { 60, 1 }, { 51, stem }, { 52, stem }, { 13, native }, { 14, audioSuite }, { 304, 1 } };
 }
+
+std::vector<std::string> methodsOf (const DescriptionLog& log, int32_t objectID)
+{
+    std::vector<std::string> methods;
+
+    for (const auto& call : log.calls)
+        if (call.objectID == objectID)
+            methods.push_back (call.method);
+
+    return methods;
+}
+} // namespace
 
 TEST (AaxLibrary, ExportsTheSevenEntryPointsAndNothingElse)
 {
@@ -123,9 +122,8 @@ TEST (AaxLibrary, DeclaresExactlyMonoAndStereoComponents)
         ASSERT_EQ (c.fields.size(), 8u);
 
         const std::vector<std::tuple<int32_t, std::string, int64_t>> expected {
-            { 0, "audio input", -1 }, { 1, "audio output", -1 }, { 2, "audio buffer length", -1 },
-            { 3, "data-in port", 4 }, { 4, "private data", 8 }, { 5, "private data", 4 },
-            { 6, "private data", 8 }, { 7, "private data", 8 } };
+            { 0, "audio input", -1 }, { 1, "audio output", -1 }, { 2, "audio buffer length", -1 }, { 3, "data-in port", 4 }, { 4, "private data", 8 }, { 5, "private data", 4 }, { 6, "private data", 8 }, { 7, "private data", 8 }
+        };
 
         for (size_t i = 0; i < expected.size(); ++i)
         {
@@ -155,8 +153,10 @@ TEST (AaxLibrary, FillsTheCollectionLastAndInTheDeclaredOrder)
 
     for (size_t i = 0; i < log.calls.size(); ++i)
     {
-        if (log.calls[i].objectID != 0)   lastEffectCall = i;
-        if (log.calls[i].method == "AddEffect") addEffect = i;
+        if (log.calls[i].objectID != 0)
+            lastEffectCall = i;
+        if (log.calls[i].method == "AddEffect")
+            addEffect = i;
     }
 
     EXPECT_LT (lastEffectCall, addEffect);
@@ -325,8 +325,8 @@ TEST (AaxHostTool, WavReaderRefusesDamagedFilesWithoutCrashing)
     }
 
     auto lying = bytes;
-    lying[16] = '\xff';                    // fmt chunk size
-    lying[40] = lying[41] = '\xff';        // data chunk size
+    lying[16] = '\xff'; // fmt chunk size
+    lying[40] = lying[41] = '\xff'; // data chunk size
     std::ofstream (path, std::ios::binary | std::ios::trunc).write (lying.data(), static_cast<std::streamsize> (lying.size()));
     WavFile damaged;
     WavFile::read (path, damaged);

@@ -18,54 +18,54 @@ using namespace aaxtest;
 
 namespace
 {
-    constexpr AAX_CTypeID elck = 0x656C636B;
-    constexpr AAX_CTypeID juce = 0x6A756365;
+constexpr AAX_CTypeID elck = 0x656C636B;
+constexpr AAX_CTypeID juce = 0x6A756365;
 
-    std::unique_ptr<HostInstance> makeInstance (int channels, double rate)
+std::unique_ptr<HostInstance> makeInstance (int channels, double rate)
+{
+    auto instance = std::make_unique<HostInstance> (description().effects.at (0), component (channels), rate);
+    EXPECT_EQ (instance->create(), AAX_SUCCESS);
+    return instance;
+}
+
+// Loud material that the limiter must work on: tones with bursts well over the ceiling.
+WavFile testSignal (int channels, double rate, double seconds, unsigned seed)
+{
+    WavFile wav;
+    wav.sampleRate = rate;
+    const auto frames = static_cast<size_t> (rate * seconds);
+    std::mt19937 random (seed);
+    std::uniform_real_distribution<float> noise (-0.3f, 0.3f);
+
+    for (int c = 0; c < channels; ++c)
     {
-        auto instance = std::make_unique<HostInstance> (description().effects.at (0), component (channels), rate);
-        EXPECT_EQ (instance->create(), AAX_SUCCESS);
-        return instance;
-    }
+        std::vector<float> samples (frames);
 
-    // Loud material that the limiter must work on: tones with bursts well over the ceiling.
-    WavFile testSignal (int channels, double rate, double seconds, unsigned seed)
-    {
-        WavFile wav;
-        wav.sampleRate = rate;
-        const auto frames = static_cast<size_t> (rate * seconds);
-        std::mt19937 random (seed);
-        std::uniform_real_distribution<float> noise (-0.3f, 0.3f);
-
-        for (int c = 0; c < channels; ++c)
+        for (size_t i = 0; i < frames; ++i)
         {
-            std::vector<float> samples (frames);
-
-            for (size_t i = 0; i < frames; ++i)
-            {
-                const auto t = static_cast<double> (i) / rate;
-                const auto burst = (i / 3000) % 3 == 0 ? 1.3 : 0.5;
-                samples[i] = static_cast<float> (burst * std::sin (2.0 * M_PI * (180.0 + 70.0 * c) * t)) + noise (random);
-            }
-
-            wav.channels.push_back (std::move (samples));
+            const auto t = static_cast<double> (i) / rate;
+            const auto burst = (i / 3000) % 3 == 0 ? 1.3 : 0.5;
+            samples[i] = static_cast<float> (burst * std::sin (2.0 * M_PI * (180.0 + 70.0 * c) * t)) + noise (random);
         }
 
-        return wav;
+        wav.channels.push_back (std::move (samples));
     }
 
-    bool hasEvent (const HostInstance& instance, const std::string& event)
-    {
-        return std::find (instance.events.begin(), instance.events.end(), event) != instance.events.end();
-    }
-
-    std::string formatted (double v)
-    {
-        char text[64];
-        std::snprintf (text, sizeof (text), "%.9g", v);
-        return text;
-    }
+    return wav;
 }
+
+bool hasEvent (const HostInstance& instance, const std::string& event)
+{
+    return std::find (instance.events.begin(), instance.events.end(), event) != instance.events.end();
+}
+
+std::string formatted (double v)
+{
+    char text[64];
+    std::snprintf (text, sizeof (text), "%.9g", v);
+    return text;
+}
+} // namespace
 
 TEST (AaxInstance, ReportsThirtyMillisecondsOfLatencyAtEachRate)
 {
@@ -159,7 +159,13 @@ TEST (AaxInstance, OutputEqualsTheRenderToolsOutput)
     // Not the default -0.1 dB: the plug-in keeps the default's exact float, which the
     // wrapper does not overwrite with the same normalized value, while tolvo-render
     // always sets Level and so gets it snapped to the 0.01 dB grid (-0.0999999).
-    struct Case { int channels; double rate; const char* level; size_t block; };
+    struct Case
+    {
+        int channels;
+        double rate;
+        const char* level;
+        size_t block;
+    };
 
     for (const auto& c : { Case { 2, 48000.0, "-1.0", 512 }, Case { 1, 44100.0, "-3.5", 100 }, Case { 2, 96000.0, "-0.5", 2048 } })
     {
@@ -169,9 +175,11 @@ TEST (AaxInstance, OutputEqualsTheRenderToolsOutput)
 
         const auto block = std::to_string (c.block);
         ASSERT_EQ (run (std::string (TOLVO_AAX_HOST_PATH) + " render " + libraryPath + " " + in + " " + viaAax
-                        + " --level " + c.level + " --block " + block + " 2>/dev/null"), 0);
+                        + " --level " + c.level + " --block " + block + " 2>/dev/null"),
+                   0);
         ASSERT_EQ (run (std::string (TOLVO_RENDER_PATH) + " --keep-latency --level " + c.level + " --block " + block
-                        + " " + in + " " + viaRender + " >/dev/null 2>&1"), 0);
+                        + " " + in + " " + viaRender + " >/dev/null 2>&1"),
+                   0);
 
         WavFile a, b;
         ASSERT_EQ (WavFile::read (viaAax, a), "");
@@ -313,7 +321,7 @@ TEST (AaxInstance, GuiObjectShowsTheEditorAtItsSize)
         EXPECT_EQ (host().canUnloadNow(), 1);
 
         // A view size asked before the window exists.
-        using Factory = AAX_IEffectGUI* (*)();
+        using Factory = AAX_IEffectGUI* (*) ();
         auto factory = reinterpret_cast<Factory> (const_cast<void*> (description().effects.at (0).procPtr (1)));
         std::unique_ptr<AAX_IEffectGUI> early (factory());
         AAX_Point size;

@@ -17,109 +17,160 @@
 
 namespace
 {
-    struct RecordingAutomation : AAX_IAutomationDelegate
+struct RecordingAutomation : AAX_IAutomationDelegate
+{
+    AAX_Result RegisterParameter (AAX_CParamID id) override
     {
-        AAX_Result RegisterParameter (AAX_CParamID id) override   { events.push_back (std::string ("register ") + id); return AAX_SUCCESS; }
-        AAX_Result UnregisterParameter (AAX_CParamID id) override { events.push_back (std::string ("unregister ") + id); return AAX_SUCCESS; }
-        AAX_Result PostSetValueRequest (AAX_CParamID id, double v) const override { events.push_back (std::string ("set ") + id + " " + std::to_string (v)); return AAX_SUCCESS; }
-        AAX_Result PostCurrentValue (AAX_CParamID id, double v) const override    { events.push_back (std::string ("current ") + id + " " + std::to_string (v)); return AAX_SUCCESS; }
-        AAX_Result PostTouchRequest (AAX_CParamID id) override    { events.push_back (std::string ("touch ") + id); return AAX_SUCCESS; }
-        AAX_Result PostReleaseRequest (AAX_CParamID id) override  { events.push_back (std::string ("release ") + id); return AAX_SUCCESS; }
-
-        mutable std::vector<std::string> events;
-    };
-
-    // A host's controller that answers set requests at once and keeps posted packets.
-    class ImmediateHost : public AAX_IACFController, public AAX_IACFAutomationDelegate
+        events.push_back (std::string ("register ") + id);
+        return AAX_SUCCESS;
+    }
+    AAX_Result UnregisterParameter (AAX_CParamID id) override
     {
-    public:
-        virtual ~ImmediateHost() = default;
-
-        ACFRESULT QueryInterface (const acfIID& iid, void** out) override
-        {
-            if (iid == IID_IAAXControllerV1)              *out = static_cast<AAX_IACFController*> (this);
-            else if (iid == IID_IAAXAutomationDelegateV1) *out = static_cast<AAX_IACFAutomationDelegate*> (this);
-            else return ACF_E_NOINTERFACE;
-
-            ++references;
-            return ACF_OK;
-        }
-
-        acfUInt32 AddRef() override  { return static_cast<acfUInt32> (++references); }
-        acfUInt32 Release() override { return static_cast<acfUInt32> (--references); }
-
-        ACFRESULT GetEffectID (char* b, int32_t n) override       { std::snprintf (b, static_cast<size_t> (n), "test"); return ACF_OK; }
-        ACFRESULT GetSampleRate (AAX_CSampleRate* r) override     { *r = 48000; return ACF_OK; }
-        ACFRESULT GetInputStemFormat (int32_t* f) override        { *f = AAX_eStemFormat_Mono; return ACF_OK; }
-        ACFRESULT GetOutputStemFormat (int32_t* f) override       { *f = AAX_eStemFormat_Mono; return ACF_OK; }
-        ACFRESULT GetSignalLatency (int32_t* s) override          { *s = 0; return ACF_OK; }
-        ACFRESULT SetSignalLatency (int32_t) override             { return ACF_OK; }
-        ACFRESULT GetIsAudioSuite (AAX_CBoolean* a) override      { *a = 0; return ACF_OK; }
-        AAX_IEffectParameters* GetEffectParameters() override     { return effect; }
-
-        ACFRESULT PostPacket (AAX_CFieldIndex field, const void* data, uint32_t size) override
-        {
-            packets.emplace_back (field, std::vector<unsigned char> (static_cast<const unsigned char*> (data),
-                                                                     static_cast<const unsigned char*> (data) + size));
-            return ACF_OK;
-        }
-
-        ACFRESULT RegisterParameter (AAX_CParamID) override   { return ACF_OK; }
-        ACFRESULT UnregisterParameter (AAX_CParamID) override { return ACF_OK; }
-        ACFRESULT PostCurrentValue (AAX_CParamID, double) override { return ACF_OK; }
-        ACFRESULT PostTouchRequest (AAX_CParamID) override    { return ACF_OK; }
-        ACFRESULT PostReleaseRequest (AAX_CParamID) override  { return ACF_OK; }
-
-        ACFRESULT PostSetValueRequest (AAX_CParamID id, double value) override
-        {
-            return effect->UpdateParameterNormalizedValue (id, value, AAX_eUpdateSource_Parameter);
-        }
-
-        AAX_IEffectParameters* effect = nullptr;
-        std::vector<std::pair<AAX_CFieldIndex, std::vector<unsigned char>>> packets;
-        int references = 0;
-    };
-
-    class TwoParameters : public AAX_CEffectParameters
+        events.push_back (std::string ("unregister ") + id);
+        return AAX_SUCCESS;
+    }
+    AAX_Result PostSetValueRequest (AAX_CParamID id, double v) const override
     {
-    protected:
-        AAX_Result EffectInit() override
-        {
-            mParameterManager.AddParameter (new AAX_CParameter<float> ("gain", AAX_CString ("Gain"), 0.5f,
-                                                                       AAX_CLinearTaperDelegate<float, 0>(),
-                                                                       AAX_CNumberDisplayDelegate<float, 2>(), true));
-            mParameterManager.AddParameter (new AAX_CParameter<bool> ("on", AAX_CString ("On"), true,
-                                                                      AAX_CBinaryTaperDelegate<bool>(),
-                                                                      AAX_CBinaryDisplayDelegate<bool> ("off", "on"), true));
-            mPacketDispatcher.RegisterPacket ("gain", 3);
-            return AAX_SUCCESS;
-        }
-    };
-
-    AAX_CParameter<float> makeLevel()
+        events.push_back (std::string ("set ") + id + " " + std::to_string (v));
+        return AAX_SUCCESS;
+    }
+    AAX_Result PostCurrentValue (AAX_CParamID id, double v) const override
     {
-        return AAX_CParameter<float> ("level", AAX_CString ("Output Level"), -3.0f,
-                                      AAX_CLinearTaperDelegate<float, 10> (-12.0f, 0.0f),
-                                      AAX_CNumberDisplayDelegate<float, 1>(), true);
+        events.push_back (std::string ("current ") + id + " " + std::to_string (v));
+        return AAX_SUCCESS;
+    }
+    AAX_Result PostTouchRequest (AAX_CParamID id) override
+    {
+        events.push_back (std::string ("touch ") + id);
+        return AAX_SUCCESS;
+    }
+    AAX_Result PostReleaseRequest (AAX_CParamID id) override
+    {
+        events.push_back (std::string ("release ") + id);
+        return AAX_SUCCESS;
     }
 
-    std::vector<char> chunkBytes (const AAX_CChunkDataParser& parser)
+    mutable std::vector<std::string> events;
+};
+
+// A host's controller that answers set requests at once and keeps posted packets.
+class ImmediateHost : public AAX_IACFController, public AAX_IACFAutomationDelegate
+{
+public:
+    virtual ~ImmediateHost() = default;
+
+    ACFRESULT QueryInterface (const acfIID& iid, void** out) override
     {
-        std::vector<uint64_t> memory ((sizeof (AAX_SPlugInChunkHeader) + parser.GetChunkDataSize()) / 8 + 1, 0);
-        auto* chunk = reinterpret_cast<AAX_SPlugInChunk*> (memory.data());
-        parser.GetChunkData (chunk, 0x656C636B);
-        return std::vector<char> (chunk->fData, chunk->fData + chunk->fSize);
+        if (iid == IID_IAAXControllerV1)
+            *out = static_cast<AAX_IACFController*> (this);
+        else if (iid == IID_IAAXAutomationDelegateV1)
+            *out = static_cast<AAX_IACFAutomationDelegate*> (this);
+        else
+            return ACF_E_NOINTERFACE;
+
+        ++references;
+        return ACF_OK;
     }
 
-    bool load (AAX_CChunkDataParser& parser, const std::vector<char>& bytes)
+    acfUInt32 AddRef() override { return static_cast<acfUInt32> (++references); }
+    acfUInt32 Release() override { return static_cast<acfUInt32> (--references); }
+
+    ACFRESULT GetEffectID (char* b, int32_t n) override
     {
-        std::vector<uint64_t> memory ((sizeof (AAX_SPlugInChunkHeader) + bytes.size()) / 8 + 1, 0);
-        auto* chunk = reinterpret_cast<AAX_SPlugInChunk*> (memory.data());
-        chunk->fSize = static_cast<int32_t> (bytes.size());
-        std::copy (bytes.begin(), bytes.end(), chunk->fData);
-        return parser.LoadChunk (chunk);
+        std::snprintf (b, static_cast<size_t> (n), "test");
+        return ACF_OK;
     }
+    ACFRESULT GetSampleRate (AAX_CSampleRate* r) override
+    {
+        *r = 48000;
+        return ACF_OK;
+    }
+    ACFRESULT GetInputStemFormat (int32_t* f) override
+    {
+        *f = AAX_eStemFormat_Mono;
+        return ACF_OK;
+    }
+    ACFRESULT GetOutputStemFormat (int32_t* f) override
+    {
+        *f = AAX_eStemFormat_Mono;
+        return ACF_OK;
+    }
+    ACFRESULT GetSignalLatency (int32_t* s) override
+    {
+        *s = 0;
+        return ACF_OK;
+    }
+    ACFRESULT SetSignalLatency (int32_t) override { return ACF_OK; }
+    ACFRESULT GetIsAudioSuite (AAX_CBoolean* a) override
+    {
+        *a = 0;
+        return ACF_OK;
+    }
+    AAX_IEffectParameters* GetEffectParameters() override { return effect; }
+
+    ACFRESULT PostPacket (AAX_CFieldIndex field, const void* data, uint32_t size) override
+    {
+        packets.emplace_back (field, std::vector<unsigned char> (static_cast<const unsigned char*> (data),
+                                                                 static_cast<const unsigned char*> (data) + size));
+        return ACF_OK;
+    }
+
+    ACFRESULT RegisterParameter (AAX_CParamID) override { return ACF_OK; }
+    ACFRESULT UnregisterParameter (AAX_CParamID) override { return ACF_OK; }
+    ACFRESULT PostCurrentValue (AAX_CParamID, double) override { return ACF_OK; }
+    ACFRESULT PostTouchRequest (AAX_CParamID) override { return ACF_OK; }
+    ACFRESULT PostReleaseRequest (AAX_CParamID) override { return ACF_OK; }
+
+    ACFRESULT PostSetValueRequest (AAX_CParamID id, double value) override
+    {
+        return effect->UpdateParameterNormalizedValue (id, value, AAX_eUpdateSource_Parameter);
+    }
+
+    AAX_IEffectParameters* effect = nullptr;
+    std::vector<std::pair<AAX_CFieldIndex, std::vector<unsigned char>>> packets;
+    int references = 0;
+};
+
+class TwoParameters : public AAX_CEffectParameters
+{
+protected:
+    AAX_Result EffectInit() override
+    {
+        mParameterManager.AddParameter (new AAX_CParameter<float> ("gain", AAX_CString ("Gain"), 0.5f,
+                                                                   AAX_CLinearTaperDelegate<float, 0>(),
+                                                                   AAX_CNumberDisplayDelegate<float, 2>(), true));
+        mParameterManager.AddParameter (new AAX_CParameter<bool> ("on", AAX_CString ("On"), true,
+                                                                  AAX_CBinaryTaperDelegate<bool>(),
+                                                                  AAX_CBinaryDisplayDelegate<bool> ("off", "on"), true));
+        mPacketDispatcher.RegisterPacket ("gain", 3);
+        return AAX_SUCCESS;
+    }
+};
+
+AAX_CParameter<float> makeLevel()
+{
+    return AAX_CParameter<float> ("level", AAX_CString ("Output Level"), -3.0f,
+                                  AAX_CLinearTaperDelegate<float, 10> (-12.0f, 0.0f),
+                                  AAX_CNumberDisplayDelegate<float, 1>(), true);
 }
+
+std::vector<char> chunkBytes (const AAX_CChunkDataParser& parser)
+{
+    std::vector<uint64_t> memory ((sizeof (AAX_SPlugInChunkHeader) + parser.GetChunkDataSize()) / 8 + 1, 0);
+    auto* chunk = reinterpret_cast<AAX_SPlugInChunk*> (memory.data());
+    parser.GetChunkData (chunk, 0x656C636B);
+    return std::vector<char> (chunk->fData, chunk->fData + chunk->fSize);
+}
+
+bool load (AAX_CChunkDataParser& parser, const std::vector<char>& bytes)
+{
+    std::vector<uint64_t> memory ((sizeof (AAX_SPlugInChunkHeader) + bytes.size()) / 8 + 1, 0);
+    auto* chunk = reinterpret_cast<AAX_SPlugInChunk*> (memory.data());
+    chunk->fSize = static_cast<int32_t> (bytes.size());
+    std::copy (bytes.begin(), bytes.end(), chunk->fData);
+    return parser.LoadChunk (chunk);
+}
+} // namespace
 
 TEST (AaxStandin, ControlsChunkParserRoundTripsAndRefusesDamage)
 {
@@ -186,7 +237,7 @@ TEST (AaxStandin, ParameterKeepsItsValueWithinItsTaper)
     EXPECT_NEAR (level.GetNormalizedDefaultValue(), 0.75, 1e-6);
     EXPECT_NEAR (level.GetNormalizedValue(), 0.75, 1e-6);
 
-    level.SetNormalizedValue (0.5123);   // rounded to 0.1 dB
+    level.SetNormalizedValue (0.5123); // rounded to 0.1 dB
     float real = 0;
     ASSERT_TRUE (level.GetValueAsFloat (&real));
     EXPECT_FLOAT_EQ (real, -5.9f);

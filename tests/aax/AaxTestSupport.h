@@ -11,15 +11,15 @@
 
 namespace aaxtest
 {
-    constexpr const char* libraryPath = TOLVO_AAX_LIBRARY_PATH;
+constexpr const char* libraryPath = TOLVO_AAX_LIBRARY_PATH;
 
-    // Loaded and started once; registered once with the host's default services.
-    AaxHost& host();
-    const PluginDescription& description();
-    const PluginDescription::Component& component (int channels);
+// Loaded and started once; registered once with the host's default services.
+AaxHost& host();
+const PluginDescription& description();
+const PluginDescription::Component& component (int channels);
 
-    // Runs a command, returns its exit code and puts its standard output in `out`.
-    int run (const std::string& command, std::string* out = nullptr);
+// Runs a command, returns its exit code and puts its standard output in `out`.
+int run (const std::string& command, std::string* out = nullptr);
 
-    std::string tempPath (const std::string& name);
-}
+std::string tempPath (const std::string& name);
+} // namespace aaxtest

@@ -13,21 +13,25 @@ using namespace aaxtest;
 
 namespace
 {
-    const std::string pluginDir = std::string (TOLVO_SOURCE_DIR) + "/host/plugin/";
+const std::string pluginDir = std::string (TOLVO_SOURCE_DIR) + "/host/plugin/";
 
-    std::string readFile (const std::string& path)
-    {
-        std::ifstream in (path, std::ios::binary);
-        return std::string ((std::istreambuf_iterator<char> (in)), std::istreambuf_iterator<char>());
-    }
-
-    std::string utf16 (const std::string& ascii)
-    {
-        std::string out;
-        for (char c : ascii) { out += c; out += '\0'; }
-        return out;
-    }
+std::string readFile (const std::string& path)
+{
+    std::ifstream in (path, std::ios::binary);
+    return std::string ((std::istreambuf_iterator<char> (in)), std::istreambuf_iterator<char>());
 }
+
+std::string utf16 (const std::string& ascii)
+{
+    std::string out;
+    for (char c : ascii)
+    {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+} // namespace
 
 TEST (AaxWindowsFiles, VersionResourceCompilesWithTheMakersStrings)
 {
@@ -36,8 +40,7 @@ TEST (AaxWindowsFiles, VersionResourceCompilesWithTheMakersStrings)
     const auto bytes = readFile (res);
     std::remove (res.c_str());
 
-    for (const auto& [key, value] : { std::pair<const char*, const char*> { "CompanyName", "KORVALD" }, { "FileDescription", "Tolvo" },
-                                      { "ProductName", "Tolvo" }, { "FileVersion", "1.0.2" }, { "ProductVersion", "1.0.2" } })
+    for (const auto& [key, value] : { std::pair<const char*, const char*> { "CompanyName", "KORVALD" }, { "FileDescription", "Tolvo" }, { "ProductName", "Tolvo" }, { "FileVersion", "1.0.2" }, { "ProductVersion", "1.0.2" } })
     {
         const auto keyAt = bytes.find (utf16 (key));
         ASSERT_NE (keyAt, std::string::npos) << key;

@@ -9,13 +9,13 @@
 
 namespace
 {
-    juce::String utf8 (const char* text) { return juce::String (juce::CharPointer_UTF8 (text)); }
+juce::String utf8 (const char* text) { return juce::String (juce::CharPointer_UTF8 (text)); }
 
-    juce::String defaultTypefaceName()
-    {
-        return juce::LookAndFeel::getDefaultLookAndFeel().getTypefaceForFont (juce::Font())->getName();
-    }
+juce::String defaultTypefaceName()
+{
+    return juce::LookAndFeel::getDefaultLookAndFeel().getTypefaceForFont (juce::Font())->getName();
 }
+} // namespace
 
 TEST (DisplayLanguage, ComesFromTheLocaleVariablesInTheirOrder)
 {
@@ -38,7 +38,9 @@ TEST (DisplayLanguage, ComesFromTheLocaleVariablesInTheirOrder)
 TEST (DisplayLanguage, GetReadsTheProcessEnvironment)
 {
     // Nothing else may read the environment while it changes.
-    ASSERT_TRUE (pumpMessagesUntil ([] { return UpdateCheck::numRunning() == 0; }, 5000));
+    ASSERT_TRUE (pumpMessagesUntil ([]
+                                    { return UpdateCheck::numRunning() == 0; },
+                                    5000));
 
     const juce::String saved (std::getenv ("LC_ALL") != nullptr ? std::getenv ("LC_ALL") : "");
     ::setenv ("LC_ALL", "zh_CN.UTF-8", 1);
@@ -51,7 +53,7 @@ TEST (EditorLanguage, ChoosesTheTypefaceOfTheAlertWindows)
     struct Case
     {
         const char* language;
-        const char* typeface;   // empty: left as it was
+        const char* typeface; // empty: left as it was
     };
 
     const Case cases[] {
@@ -60,7 +62,7 @@ TEST (EditorLanguage, ChoosesTheTypefaceOfTheAlertWindows)
         { "zh-TW", "Microsoft YaHei UI" },
         { "en-US", "" },
         { "de-DE", "" },
-        { "en", "" },       // what the system answers when it cannot tell
+        { "en", "" }, // what the system answers when it cannot tell
         { "xx-YY", "" },
     };
 
@@ -97,26 +99,14 @@ TEST (VersionBoxTexts, FollowTheLanguage)
 
     const juce::String japaneseTitle = utf8 ("\xe6\x96\xb0\xe3\x81\x97\xe3\x81\x84\xe3\x83\x90\xe3\x83\xbc\xe3\x82\xb8\xe3\x83\xa7\xe3\x83\xb3\xe3\x81\xae")
                                        + "Tolvo" + utf8 ("\xe3\x81\x8c\xe3\x83\xaa\xe3\x83\xaa\xe3\x83\xbc\xe3\x82\xb9\xe3\x81\x95\xe3\x82\x8c\xe3\x81\xa6\xe3\x81\x84\xe3\x81\xbe\xe3\x81\x99");
-    const Case japanese { "ja-JP", japaneseTitle,
-                          utf8 ("Web\xe3\x82\xb5\xe3\x82\xa4\xe3\x83\x88\xe3\x81\x8b\xe3\x82\x89\xe6\x96\xb0\xe3\x81\x97\xe3\x81\x84\xe3\x83\x90\xe3\x83\xbc\xe3\x82\xb8\xe3\x83\xa7\xe3\x83\xb3\xe3\x82\x92\xe5\x85\xa5\xe6\x89\x8b\xe3\x81\x97\xe3\x81\xbe\xe3\x81\x99\xe3\x81\x8b\xef\xbc\x9f "),
-                          utf8 ("\xe3\x81\xaf\xe3\x81\x84"), utf8 ("\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88"),
-                          "Tolvo" + utf8 ("\xe3\x81\xab\xe3\x81\xa4\xe3\x81\x84\xe3\x81\xa6"),
-                          { utf8 ("\xe3\x82\xb5\xe3\x82\xa6\xe3\x83\xb3\xe3\x83\x89\xe3\x83\x87\xe3\x82\xb6\xe3\x82\xa4\xe3\x83\xb3 : "),
-                            utf8 ("UI\xe3\x83\x87\xe3\x82\xb6\xe3\x82\xa4\xe3\x83\xb3 : "),
-                            utf8 ("\xe9\x96\x8b\xe7\x99\xba : "), utf8 ("\xe8\xb2\xa9\xe5\xa3\xb2 : ") } };
+    const Case japanese { "ja-JP", japaneseTitle, utf8 ("Web\xe3\x82\xb5\xe3\x82\xa4\xe3\x83\x88\xe3\x81\x8b\xe3\x82\x89\xe6\x96\xb0\xe3\x81\x97\xe3\x81\x84\xe3\x83\x90\xe3\x83\xbc\xe3\x82\xb8\xe3\x83\xa7\xe3\x83\xb3\xe3\x82\x92\xe5\x85\xa5\xe6\x89\x8b\xe3\x81\x97\xe3\x81\xbe\xe3\x81\x99\xe3\x81\x8b\xef\xbc\x9f "), utf8 ("\xe3\x81\xaf\xe3\x81\x84"), utf8 ("\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88"), "Tolvo" + utf8 ("\xe3\x81\xab\xe3\x81\xa4\xe3\x81\x84\xe3\x81\xa6"), { utf8 ("\xe3\x82\xb5\xe3\x82\xa6\xe3\x83\xb3\xe3\x83\x89\xe3\x83\x87\xe3\x82\xb6\xe3\x82\xa4\xe3\x83\xb3 : "), utf8 ("UI\xe3\x83\x87\xe3\x82\xb6\xe3\x82\xa4\xe3\x83\xb3 : "), utf8 ("\xe9\x96\x8b\xe7\x99\xba : "), utf8 ("\xe8\xb2\xa9\xe5\xa3\xb2 : ") } };
 
-    const Case chinese { "zh-CN", utf8 ("\xe6\x96\xb0") + "Tolvo" + utf8 ("\xe5\x8f\x91\xe5\xb8\x83"),
-                         utf8 ("\xe4\xbd\xa0\xe6\x83\xb3\xe8\x8e\xb7\xe5\xbe\x97\xe6\x96\xb0\xe7\x89\x88\xe6\x9c\xac\xe5\x90\x97\xef\xbc\x9f"),
-                         utf8 ("\xe6\x98\xaf\xe7\x9a\x84"), utf8 ("\xe6\xb2\xa1\xe6\x9c\x89"),
-                         utf8 ("\xe5\x85\xb3\xe4\xba\x8e") + "Tolvo",
-                         { utf8 ("\xe5\xa3\xb0\xe9\x9f\xb3\xe8\xae\xbe\xe8\xae\xa1 : "), utf8 ("UI\xe8\xae\xbe\xe8\xae\xa1 : "),
-                           utf8 ("\xe5\x8f\x91\xe5\xb1\x95 : "), utf8 ("\xe9\x94\x80\xe5\x94\xae : ") } };
+    const Case chinese { "zh-CN", utf8 ("\xe6\x96\xb0") + "Tolvo" + utf8 ("\xe5\x8f\x91\xe5\xb8\x83"), utf8 ("\xe4\xbd\xa0\xe6\x83\xb3\xe8\x8e\xb7\xe5\xbe\x97\xe6\x96\xb0\xe7\x89\x88\xe6\x9c\xac\xe5\x90\x97\xef\xbc\x9f"), utf8 ("\xe6\x98\xaf\xe7\x9a\x84"), utf8 ("\xe6\xb2\xa1\xe6\x9c\x89"), utf8 ("\xe5\x85\xb3\xe4\xba\x8e") + "Tolvo", { utf8 ("\xe5\xa3\xb0\xe9\x9f\xb3\xe8\xae\xbe\xe8\xae\xa1 : "), utf8 ("UI\xe8\xae\xbe\xe8\xae\xa1 : "), utf8 ("\xe5\x8f\x91\xe5\xb1\x95 : "), utf8 ("\xe9\x94\x80\xe5\x94\xae : ") } };
 
-    const Case english { "en-US", "New Tolvo is released", "Do you want to get the new version ? ",
-                         "Yes, open the webpage", "No, check later", "About Tolvo",
-                         { "Sound design : ", "UI Design : ", "Development : ", "Distribute : " } };
+    const Case english { "en-US", "New Tolvo is released", "Do you want to get the new version ? ", "Yes, open the webpage", "No, check later", "About Tolvo", { "Sound design : ", "UI Design : ", "Development : ", "Distribute : " } };
 
-    auto as = [] (Case c, const char* language) { c.language = language; return c; };
+    auto as = [] (Case c, const char* language)
+    { c.language = language; return c; };
 
     for (auto& c : { japanese, chinese, as (chinese, "zh-TW"), english, as (english, "de-DE"), as (english, "en") })
     {
@@ -144,23 +134,24 @@ TEST (VersionBoxTexts, FollowTheLanguage)
 
 namespace
 {
-    struct VersionBoxSequence : ::testing::Test
+struct VersionBoxSequence : ::testing::Test
+{
+    void TearDown() override { closeAllModalWindows(); }
+
+    // Takes the front window's button, then lets the chain go on.
+    static void press (const juce::String& buttonText)
     {
-        void TearDown() override { closeAllModalWindows(); }
+        auto* window = frontAlertWindow();
+        ASSERT_NE (window, nullptr);
+        window->triggerButtonClick (buttonText);
+        pumpMessagesFor (30);
+    }
 
-        // Takes the front window's button, then lets the chain go on.
-        static void press (const juce::String& buttonText)
-        {
-            auto* window = frontAlertWindow();
-            ASSERT_NE (window, nullptr);
-            window->triggerButtonClick (buttonText);
-            pumpMessagesFor (30);
-        }
-
-        int pagesOpened = 0;
-        std::function<void()> openPage = [this] { ++pagesOpened; };
-    };
-}
+    int pagesOpened = 0;
+    std::function<void()> openPage = [this]
+    { ++pagesOpened; };
+};
+} // namespace
 
 TEST_F (VersionBoxSequence, WithoutUpdateOnlyTheAboutBoxShows)
 {

@@ -11,9 +11,9 @@
 
 namespace juce
 {
-    // The framework's own step of its Linux message loop.
-    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-}
+// The framework's own step of its Linux message loop.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
 
 void dispatchPendingMessages()
 {
@@ -24,7 +24,9 @@ void dispatchPendingMessages()
 
 void pumpMessagesFor (int milliseconds)
 {
-    pumpMessagesUntil ([] { return false; }, milliseconds);
+    pumpMessagesUntil ([]
+                       { return false; },
+                       milliseconds);
 }
 
 bool pumpMessagesUntil (const std::function<bool()>& condition, int timeoutMs)
@@ -88,7 +90,8 @@ juce::StringArray buttonTexts (juce::AlertWindow& window)
             buttons.add (button);
 
     std::sort (buttons.begin(), buttons.end(),
-               [] (auto* a, auto* b) { return a->getX() < b->getX(); });
+               [] (auto* a, auto* b)
+               { return a->getX() < b->getX(); });
 
     juce::StringArray texts;
 

@@ -21,17 +21,17 @@ class TestEditor : public TolvoAudioProcessorEditor
 {
 public:
     TestEditor (TolvoAudioProcessor& p, const juce::String& server = refusingServer(),
-                const juce::String& displayLanguage = "en-US")
-        : TolvoAudioProcessorEditor (p, server, displayLanguage)
+                const juce::String& displayLanguage = "en-US") :
+        TolvoAudioProcessorEditor (p, server, displayLanguage)
     {
     }
 
+    using TolvoAudioProcessorEditor::displayedLevel;
     using TolvoAudioProcessorEditor::enableButton;
     using TolvoAudioProcessorEditor::logoButton;
-    using TolvoAudioProcessorEditor::plusButton;
     using TolvoAudioProcessorEditor::minusButton;
     using TolvoAudioProcessorEditor::noticeButton;
-    using TolvoAudioProcessorEditor::displayedLevel;
+    using TolvoAudioProcessorEditor::plusButton;
     using TolvoAudioProcessorEditor::updateAvailable;
 
     // Puts the editor in a real window so that it counts as showing, and

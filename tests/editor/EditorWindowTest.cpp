@@ -8,134 +8,134 @@
 
 namespace
 {
-    juce::Image picture (const void* data, int size) { return juce::ImageCache::getFromMemory (data, size); }
-    juce::Image backgroundOn()  { return picture (TolvoImages::backgroundOn_png,  TolvoImages::backgroundOn_pngSize); }
-    juce::Image backgroundOff() { return picture (TolvoImages::backgroundOff_png, TolvoImages::backgroundOff_pngSize); }
-    juce::Image digitStrip()    { return picture (TolvoImages::digitStrip_png,    TolvoImages::digitStrip_pngSize); }
-    juce::Image decimalPoint()  { return picture (TolvoImages::decimalPoint_png,  TolvoImages::decimalPoint_pngSize); }
-    juce::Image enableSwitch()  { return picture (TolvoImages::enableSwitch_png,  TolvoImages::enableSwitch_pngSize); }
+juce::Image picture (const void* data, int size) { return juce::ImageCache::getFromMemory (data, size); }
+juce::Image backgroundOn() { return picture (TolvoImages::backgroundOn_png, TolvoImages::backgroundOn_pngSize); }
+juce::Image backgroundOff() { return picture (TolvoImages::backgroundOff_png, TolvoImages::backgroundOff_pngSize); }
+juce::Image digitStrip() { return picture (TolvoImages::digitStrip_png, TolvoImages::digitStrip_pngSize); }
+juce::Image decimalPoint() { return picture (TolvoImages::decimalPoint_png, TolvoImages::decimalPoint_pngSize); }
+juce::Image enableSwitch() { return picture (TolvoImages::enableSwitch_png, TolvoImages::enableSwitch_pngSize); }
 
-    // The display window of the panel: every glyph lands inside it.
-    const juce::Rectangle<int> displayArea { 178, 98, 455 - 178, 208 - 98 };
+// The display window of the panel: every glyph lands inside it.
+const juce::Rectangle<int> displayArea { 178, 98, 455 - 178, 208 - 98 };
 
-    struct Glyph
+struct Glyph
+{
+    char c;
+    int x, y;
+};
+
+// The panel with the given glyphs laid on it straight from the pictures'
+// source rectangles.
+juce::Image composite (const juce::Image& panel, const std::vector<Glyph>& glyphs)
+{
+    juce::Image out (juce::Image::ARGB, panel.getWidth(), panel.getHeight(), true);
+    juce::Graphics g (out);
+    g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
+    g.drawImageAt (panel, 0, 0);
+
+    const auto strip = digitStrip();
+
+    for (auto& glyph : glyphs)
     {
-        char c;
-        int x, y;
-    };
-
-    // The panel with the given glyphs laid on it straight from the pictures'
-    // source rectangles.
-    juce::Image composite (const juce::Image& panel, const std::vector<Glyph>& glyphs)
-    {
-        juce::Image out (juce::Image::ARGB, panel.getWidth(), panel.getHeight(), true);
-        juce::Graphics g (out);
-        g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
-        g.drawImageAt (panel, 0, 0);
-
-        const auto strip = digitStrip();
-
-        for (auto& glyph : glyphs)
+        if (glyph.c == '.')
         {
-            if (glyph.c == '.')
-            {
-                g.drawImageAt (decimalPoint(), glyph.x, glyph.y);
-                continue;
-            }
-
-            const auto k = glyph.c == '-' ? 10 : glyph.c - '0';
-            g.drawImage (strip, glyph.x, glyph.y, 51, 83, 0, k * 83, 51, 83);
+            g.drawImageAt (decimalPoint(), glyph.x, glyph.y);
+            continue;
         }
 
-        return out;
+        const auto k = glyph.c == '-' ? 10 : glyph.c - '0';
+        g.drawImage (strip, glyph.x, glyph.y, 51, 83, 0, k * 83, 51, 83);
     }
 
-    // Number of pixels in the area that differ by more than one step in any channel.
-    int countDifferences (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
+    return out;
+}
+
+// Number of pixels in the area that differ by more than one step in any channel.
+int countDifferences (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
+{
+    const juce::Image::BitmapData da (a, juce::Image::BitmapData::readOnly);
+    const juce::Image::BitmapData db (b, juce::Image::BitmapData::readOnly);
+    int differences = 0;
+
+    for (int y = area.getY(); y < area.getBottom(); ++y)
     {
-        const juce::Image::BitmapData da (a, juce::Image::BitmapData::readOnly);
-        const juce::Image::BitmapData db (b, juce::Image::BitmapData::readOnly);
-        int differences = 0;
-
-        for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
         {
-            for (int x = area.getX(); x < area.getRight(); ++x)
+            const auto pa = da.getPixelColour (x, y).getARGB();
+            const auto pb = db.getPixelColour (x, y).getARGB();
+
+            for (int shift = 0; shift < 32; shift += 8)
             {
-                const auto pa = da.getPixelColour (x, y).getARGB();
-                const auto pb = db.getPixelColour (x, y).getARGB();
+                const auto ca = (int) ((pa >> shift) & 0xff);
+                const auto cb = (int) ((pb >> shift) & 0xff);
 
-                for (int shift = 0; shift < 32; shift += 8)
+                if (std::abs (ca - cb) > 1)
                 {
-                    const auto ca = (int) ((pa >> shift) & 0xff);
-                    const auto cb = (int) ((pb >> shift) & 0xff);
-
-                    if (std::abs (ca - cb) > 1)
-                    {
-                        ++differences;
-                        break;
-                    }
+                    ++differences;
+                    break;
                 }
             }
         }
-
-        return differences;
     }
 
-    void setLevel (TolvoAudioProcessor& p, float db)
-    {
-        p.levelParam->setValueNotifyingHost (p.levelParam->convertTo0to1 (db));
-    }
-
-    void setEnable (TolvoAudioProcessor& p, bool on)
-    {
-        p.enableParam->setValueNotifyingHost (on ? 1.0f : 0.0f);
-    }
-
-    void click (juce::Button& button)
-    {
-        button.triggerClick();
-        dispatchPendingMessages();
-    }
-
-    // Counts what reaches the host: value changes and gesture ends.
-    struct HostRecorder : juce::AudioProcessorListener
-    {
-        void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override { ++changes; }
-        void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
-        void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int) override { ++gestureBegins; }
-        void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int) override { ++gestureEnds; }
-
-        int changes = 0, gestureBegins = 0, gestureEnds = 0;
-    };
-
-    class EditorWindow : public ::testing::Test
-    {
-    protected:
-        void SetUp() override
-        {
-            editor = std::make_unique<TestEditor> (processor);
-            processor.addListener (&host);
-        }
-
-        void TearDown() override
-        {
-            processor.removeListener (&host);
-            editor.reset();
-            closeAllModalWindows();
-        }
-
-        juce::Image renderAt (float db)
-        {
-            setLevel (processor, db);
-            editor->timerCallback();
-            return editor->render();
-        }
-
-        TolvoAudioProcessor processor;
-        HostRecorder host;
-        std::unique_ptr<TestEditor> editor;
-    };
+    return differences;
 }
+
+void setLevel (TolvoAudioProcessor& p, float db)
+{
+    p.levelParam->setValueNotifyingHost (p.levelParam->convertTo0to1 (db));
+}
+
+void setEnable (TolvoAudioProcessor& p, bool on)
+{
+    p.enableParam->setValueNotifyingHost (on ? 1.0f : 0.0f);
+}
+
+void click (juce::Button& button)
+{
+    button.triggerClick();
+    dispatchPendingMessages();
+}
+
+// Counts what reaches the host: value changes and gesture ends.
+struct HostRecorder : juce::AudioProcessorListener
+{
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override { ++changes; }
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int) override { ++gestureBegins; }
+    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int) override { ++gestureEnds; }
+
+    int changes = 0, gestureBegins = 0, gestureEnds = 0;
+};
+
+class EditorWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        editor = std::make_unique<TestEditor> (processor);
+        processor.addListener (&host);
+    }
+
+    void TearDown() override
+    {
+        processor.removeListener (&host);
+        editor.reset();
+        closeAllModalWindows();
+    }
+
+    juce::Image renderAt (float db)
+    {
+        setLevel (processor, db);
+        editor->timerCallback();
+        return editor->render();
+    }
+
+    TolvoAudioProcessor processor;
+    HostRecorder host;
+    std::unique_ptr<TestEditor> editor;
+};
+} // namespace
 
 TEST_F (EditorWindow, ControlsSitWhereThePanelExpectsThem)
 {
@@ -173,7 +173,7 @@ TEST_F (EditorWindow, ReadoutGlyphsLandOnTheirPositions)
 
     const std::vector<Case> cases {
         { -6.0f, { { '-', 201, 112 }, { '6', 268, 112 }, { '.', 319, 182 }, { '0', 339, 112 } } },
-        {  0.0f, { { '0', 268, 112 }, { '.', 319, 182 }, { '0', 339, 112 } } },
+        { 0.0f, { { '0', 268, 112 }, { '.', 319, 182 }, { '0', 339, 112 } } },
         { -0.1f, { { '-', 201, 112 }, { '0', 268, 112 }, { '.', 319, 182 }, { '1', 339, 112 } } },
     };
 
@@ -216,12 +216,12 @@ TEST_F (EditorWindow, PlusAndMinusStepClampAndSendNoGesture)
     };
 
     const std::vector<Case> cases {
-        { -0.05f, true,  0.0f },   // clamped at the top
-        {  0.0f,  true,  0.0f },   // the limit holds
-        { -5.95f, false, -6.0f },  // clamped at the bottom
-        { -6.0f,  false, -6.0f },
-        { -3.0f,  true,  -2.9f },
-        { -3.0f,  false, -3.1f },
+        { -0.05f, true, 0.0f }, // clamped at the top
+        { 0.0f, true, 0.0f }, // the limit holds
+        { -5.95f, false, -6.0f }, // clamped at the bottom
+        { -6.0f, false, -6.0f },
+        { -3.0f, true, -2.9f },
+        { -3.0f, false, -3.1f },
     };
 
     for (auto& c : cases)
@@ -289,8 +289,9 @@ TEST_F (EditorWindow, HostChangesShowAtTheNextTickAndAreNotSentBack)
     const auto changesBeforeTimer = host.changes;
     const auto start = juce::Time::getMillisecondCounterHiRes();
 
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return editor->enableButton->getToggleState()
-                                                 && std::abs (editor->displayedLevel + 1.2) < 1.0e-4; },
+    ASSERT_TRUE (pumpMessagesUntil ([&]
+                                    { return editor->enableButton->getToggleState()
+                                             && std::abs (editor->displayedLevel + 1.2) < 1.0e-4; },
                                     1000));
     std::cout << "[ measured ] host change shown after "
               << juce::Time::getMillisecondCounterHiRes() - start << " ms\n";
@@ -357,54 +358,54 @@ TEST_F (EditorWindow, BadgeIsARedDiscWithAWhiteMark)
         const auto image = badge.createComponentSnapshot (badge.getLocalBounds(), true, 1.0f);
         SCOPED_TRACE ((int) state);
 
-        EXPECT_EQ (image.getPixelAt (4, 12).getARGB(), 0xffff0000u);    // disc
+        EXPECT_EQ (image.getPixelAt (4, 12).getARGB(), 0xffff0000u); // disc
         EXPECT_EQ (image.getPixelAt (19, 12).getARGB(), 0xffff0000u);
-        EXPECT_EQ (image.getPixelAt (15, 8).getARGB(), 0xffff0000u);    // beside the bar
-        EXPECT_EQ (image.getPixelAt (9, 18).getARGB(), 0xffff0000u);    // beside the dot
+        EXPECT_EQ (image.getPixelAt (15, 8).getARGB(), 0xffff0000u); // beside the bar
+        EXPECT_EQ (image.getPixelAt (9, 18).getARGB(), 0xffff0000u); // beside the dot
 
-        for (int y = 4; y < 14; ++y)                                     // bar 4 x 10 at (10, 4)
+        for (int y = 4; y < 14; ++y) // bar 4 x 10 at (10, 4)
             for (int x = 10; x < 14; ++x)
                 EXPECT_EQ (image.getPixelAt (x, y).getARGB(), 0xffffffffu) << x << "," << y;
 
-        for (int y = 17; y < 21; ++y)                                    // dot 4 x 4 at (10, 17)
+        for (int y = 17; y < 21; ++y) // dot 4 x 4 at (10, 17)
             for (int x = 10; x < 14; ++x)
                 EXPECT_EQ (image.getPixelAt (x, y).getARGB(), 0xffffffffu) << x << "," << y;
 
-        EXPECT_EQ (image.getPixelAt (12, 15).getARGB(), 0xffff0000u);    // gap between them
-        EXPECT_EQ (image.getPixelAt (0, 0).getAlpha(), 0);               // outside the disc
+        EXPECT_EQ (image.getPixelAt (12, 15).getARGB(), 0xffff0000u); // gap between them
+        EXPECT_EQ (image.getPixelAt (0, 0).getAlpha(), 0); // outside the disc
     }
 }
 
 namespace
 {
-    // A processor with float parameters that the window does not know.
-    struct ProcessorWithForeignParameters : TolvoAudioProcessor
+// A processor with float parameters that the window does not know.
+struct ProcessorWithForeignParameters : TolvoAudioProcessor
+{
+    ProcessorWithForeignParameters()
     {
-        ProcessorWithForeignParameters()
-        {
-            addParameter (new juce::AudioParameterFloat (juce::ParameterID { "dbOther", 1 }, "Other", 0.0f, 1.0f, 0.5f));
-            addParameter (new juce::AudioParameterFloat (juce::ParameterID { "dbThird", 1 }, "Third", 0.0f, 1.0f, 0.5f));
-        }
-    };
+        addParameter (new juce::AudioParameterFloat (juce::ParameterID { "dbOther", 1 }, "Other", 0.0f, 1.0f, 0.5f));
+        addParameter (new juce::AudioParameterFloat (juce::ParameterID { "dbThird", 1 }, "Third", 0.0f, 1.0f, 0.5f));
+    }
+};
 
-    struct AlertRecorder : juce::LookAndFeel_V4
+struct AlertRecorder : juce::LookAndFeel_V4
+{
+    juce::AlertWindow* createAlertWindow (const juce::String& title, const juce::String& message,
+                                          const juce::String& button1, const juce::String& button2,
+                                          const juce::String& button3, juce::MessageBoxIconType icon,
+                                          int numButtons, juce::Component* associated) override
     {
-        juce::AlertWindow* createAlertWindow (const juce::String& title, const juce::String& message,
-                                              const juce::String& button1, const juce::String& button2,
-                                              const juce::String& button3, juce::MessageBoxIconType icon,
-                                              int numButtons, juce::Component* associated) override
-        {
-            titles.add (title);
-            messages.add (message);
-            icons.add (icon);
-            return LookAndFeel_V4::createAlertWindow (title, message, button1, button2, button3,
-                                                      icon, numButtons, associated);
-        }
+        titles.add (title);
+        messages.add (message);
+        icons.add (icon);
+        return LookAndFeel_V4::createAlertWindow (title, message, button1, button2, button3,
+                                                  icon, numButtons, associated);
+    }
 
-        juce::StringArray titles, messages;
-        juce::Array<juce::MessageBoxIconType> icons;
-    };
-}
+    juce::StringArray titles, messages;
+    juce::Array<juce::MessageBoxIconType> icons;
+};
+} // namespace
 
 TEST (EditorParameterWalk, EachForeignFloatParameterGetsOneParamErrorBox)
 {
@@ -419,7 +420,7 @@ TEST (EditorParameterWalk, EachForeignFloatParameterGetsOneParamErrorBox)
         EXPECT_EQ (recorder.titles, juce::StringArray ({ "ParamError", "ParamError" }));
         EXPECT_EQ (recorder.messages, juce::StringArray ({ "paramID : dbOther", "paramID : dbThird" }));
         EXPECT_EQ (recorder.icons, juce::Array<juce::MessageBoxIconType> ({ juce::MessageBoxIconType::WarningIcon,
-                                                                              juce::MessageBoxIconType::WarningIcon }));
+                                                                            juce::MessageBoxIconType::WarningIcon }));
 
         // The window works as usual.
         ASSERT_NE (editor.enableButton, nullptr);

@@ -11,27 +11,32 @@
 
 namespace
 {
-    const char* reasonFor (int status)
+const char* reasonFor (int status)
+{
+    switch (status)
     {
-        switch (status)
-        {
-            case 200: return "OK";
-            case 202: return "Accepted";
-            case 204: return "No Content";
-            case 404: return "Not Found";
-            default:  return "Status";
-        }
-    }
-
-    bool waitReadable (int fd, int timeoutMs)
-    {
-        pollfd p { fd, POLLIN, 0 };
-        return ::poll (&p, 1, timeoutMs) > 0;
+        case 200:
+            return "OK";
+        case 202:
+            return "Accepted";
+        case 204:
+            return "No Content";
+        case 404:
+            return "Not Found";
+        default:
+            return "Status";
     }
 }
 
-LoopbackHttpServer::LoopbackHttpServer (Behaviour b, int status)
-    : behaviour (b), statusCode (status)
+bool waitReadable (int fd, int timeoutMs)
+{
+    pollfd p { fd, POLLIN, 0 };
+    return ::poll (&p, 1, timeoutMs) > 0;
+}
+} // namespace
+
+LoopbackHttpServer::LoopbackHttpServer (Behaviour b, int status) :
+    behaviour (b), statusCode (status)
 {
     listener = ::socket (AF_INET, SOCK_STREAM, 0);
 
@@ -54,7 +59,8 @@ LoopbackHttpServer::LoopbackHttpServer (Behaviour b, int status)
     }
 
     boundPort = ntohs (address.sin_port);
-    thread = std::thread ([this] { run(); });
+    thread = std::thread ([this]
+                          { run(); });
 }
 
 LoopbackHttpServer::~LoopbackHttpServer()
@@ -68,8 +74,8 @@ LoopbackHttpServer::~LoopbackHttpServer()
     ::close (listener);
 }
 
-void LoopbackHttpServer::holdAnswers()  { holding = true; }
-void LoopbackHttpServer::release()      { holding = false; }
+void LoopbackHttpServer::holdAnswers() { holding = true; }
+void LoopbackHttpServer::release() { holding = false; }
 
 std::string LoopbackHttpServer::baseAddress() const
 {

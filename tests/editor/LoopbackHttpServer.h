@@ -13,7 +13,12 @@
 class LoopbackHttpServer
 {
 public:
-    enum class Behaviour { answer, stayQuiet, dropConnection };
+    enum class Behaviour
+    {
+        answer,
+        stayQuiet,
+        dropConnection
+    };
 
     explicit LoopbackHttpServer (Behaviour, int statusCode = 200);
     ~LoopbackHttpServer();
@@ -22,7 +27,7 @@ public:
     void holdAnswers();
     void release();
 
-    std::string baseAddress() const;   // "http://127.0.0.1:<port>"
+    std::string baseAddress() const; // "http://127.0.0.1:<port>"
     int port() const { return boundPort; }
 
     std::vector<std::string> requestLines() const;

@@ -8,25 +8,27 @@
 
 namespace
 {
-    using Server = LoopbackHttpServer;
+using Server = LoopbackHttpServer;
 
-    const std::string expectedRequest = "GET /tolvo_update.php?v=1.0.2 HTTP/1.1";
+const std::string expectedRequest = "GET /tolvo_update.php?v=1.0.2 HTTP/1.1";
 
-    bool checkAgainst (const Server& server)
-    {
-        return UpdateCheck::isNewerVersionAvailable (UpdateCheck::endpointFor (server.baseAddress()));
-    }
-
-    bool waitForChecksToEnd (int timeoutMs)
-    {
-        return pumpMessagesUntil ([] { return UpdateCheck::numRunning() == 0; }, timeoutMs);
-    }
-
-    double secondsSince (std::chrono::steady_clock::time_point start)
-    {
-        return std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
-    }
+bool checkAgainst (const Server& server)
+{
+    return UpdateCheck::isNewerVersionAvailable (UpdateCheck::endpointFor (server.baseAddress()));
 }
+
+bool waitForChecksToEnd (int timeoutMs)
+{
+    return pumpMessagesUntil ([]
+                              { return UpdateCheck::numRunning() == 0; },
+                              timeoutMs);
+}
+
+double secondsSince (std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double> (std::chrono::steady_clock::now() - start).count();
+}
+} // namespace
 
 TEST (UpdateCheck, AddressCarriesPathAndVersion)
 {
@@ -87,7 +89,7 @@ TEST (EditorUpdateCheck, BadgeShowsAtTheFirstTickAfterA202)
     TolvoAudioProcessor processor;
     TestEditor editor (processor, server.baseAddress());
     editor.showOnDesktop();
-    editor.stopTimer();   // ticks by hand from here
+    editor.stopTimer(); // ticks by hand from here
 
     ASSERT_TRUE (server.waitForRequests (1, 3000));
     EXPECT_EQ (server.requestLines().front(), expectedRequest);
@@ -95,7 +97,9 @@ TEST (EditorUpdateCheck, BadgeShowsAtTheFirstTickAfterA202)
     EXPECT_FALSE (editor.noticeButton.isVisible());
 
     server.release();
-    ASSERT_TRUE (pumpMessagesUntil ([&] { return editor.updateAvailable->load(); }, 3000));
+    ASSERT_TRUE (pumpMessagesUntil ([&]
+                                    { return editor.updateAvailable->load(); },
+                                    3000));
     EXPECT_FALSE (editor.noticeButton.isVisible());
 
     editor.timerCallback();
@@ -170,7 +174,7 @@ TEST (EditorUpdateCheck, ClosingTheWindowDuringTheCheckLeavesNothingBehind)
             auto editor = std::make_unique<TestEditor> (processor, server.baseAddress());
             editor->showOnDesktop();
             ASSERT_TRUE (server.waitForRequests (1, 3000));
-            EXPECT_EQ (editor->updateAvailable.use_count(), 2);   // the window and the pending check
+            EXPECT_EQ (editor->updateAvailable.use_count(), 2); // the window and the pending check
             editor.reset();
         }
 

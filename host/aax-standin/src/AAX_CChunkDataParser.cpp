@@ -5,32 +5,32 @@
 
 namespace
 {
-    constexpr uint32_t paddedLength (size_t textLength)
-    {
-        return static_cast<uint32_t> ((textLength + 1 + 3) & ~static_cast<size_t> (3));
-    }
-
-    void writeDouble (unsigned char* out, double value)
-    {
-        uint64_t bits = 0;
-        std::memcpy (&bits, &value, sizeof (bits));
-
-        for (int i = 0; i < 8; ++i)
-            out[i] = static_cast<unsigned char> (bits >> (8 * (7 - i)));
-    }
-
-    double readDouble (const unsigned char* in)
-    {
-        uint64_t bits = 0;
-
-        for (int i = 0; i < 8; ++i)
-            bits = (bits << 8) | in[i];
-
-        double value = 0;
-        std::memcpy (&value, &bits, sizeof (value));
-        return value;
-    }
+constexpr uint32_t paddedLength (size_t textLength)
+{
+    return static_cast<uint32_t> ((textLength + 1 + 3) & ~static_cast<size_t> (3));
 }
+
+void writeDouble (unsigned char* out, double value)
+{
+    uint64_t bits = 0;
+    std::memcpy (&bits, &value, sizeof (bits));
+
+    for (int i = 0; i < 8; ++i)
+        out[i] = static_cast<unsigned char> (bits >> (8 * (7 - i)));
+}
+
+double readDouble (const unsigned char* in)
+{
+    uint64_t bits = 0;
+
+    for (int i = 0; i < 8; ++i)
+        bits = (bits << 8) | in[i];
+
+    double value = 0;
+    std::memcpy (&value, &bits, sizeof (value));
+    return value;
+}
+} // namespace
 
 void AAX_CChunkDataParser::Clear()
 {

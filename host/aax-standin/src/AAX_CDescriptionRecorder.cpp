@@ -2,8 +2,8 @@
 
 #include "AAX_Errors.h"
 
-AAX_CDescriptionRecorder::AAX_CDescriptionRecorder (AAX_IACFDescriptionLog* descriptionLog, int32_t objectID)
-    : log (descriptionLog), id (objectID)
+AAX_CDescriptionRecorder::AAX_CDescriptionRecorder (AAX_IACFDescriptionLog* descriptionLog, int32_t objectID) :
+    log (descriptionLog), id (objectID)
 {
 }
 

@@ -17,7 +17,7 @@ public:
     int32_t NewObject (AAX_EDescriptionObject kind) const;
 
     AAX_IACFDescriptionLog* Log() const noexcept { return log; }
-    int32_t ID() const noexcept                  { return id; }
+    int32_t ID() const noexcept { return id; }
 
 private:
     AAX_IACFDescriptionLog* log;

@@ -75,13 +75,13 @@ AAX_Result AAX_CEffectGUI::SetControlHighlightInfo (AAX_CParamID, AAX_CBoolean, 
     return AAX_SUCCESS;
 }
 
-AAX_IViewContainer* AAX_CEffectGUI::GetViewContainer()             { return mViewContainer.get(); }
+AAX_IViewContainer* AAX_CEffectGUI::GetViewContainer() { return mViewContainer.get(); }
 const AAX_IViewContainer* AAX_CEffectGUI::GetViewContainer() const { return mViewContainer.get(); }
 
 AAX_EViewContainer_Type AAX_CEffectGUI::GetViewContainerType()
 {
     return mViewContainer != nullptr ? static_cast<AAX_EViewContainer_Type> (mViewContainer->GetType())
-                                    : AAX_eViewContainer_Type_NULL;
+                                     : AAX_eViewContainer_Type_NULL;
 }
 
 void* AAX_CEffectGUI::GetViewContainerPtr()
@@ -89,6 +89,6 @@ void* AAX_CEffectGUI::GetViewContainerPtr()
     return mViewContainer != nullptr ? mViewContainer->GetPtr() : nullptr;
 }
 
-AAX_IEffectParameters* AAX_CEffectGUI::GetEffectParameters()             { return mEffectParameters; }
+AAX_IEffectParameters* AAX_CEffectGUI::GetEffectParameters() { return mEffectParameters; }
 const AAX_IEffectParameters* AAX_CEffectGUI::GetEffectParameters() const { return mEffectParameters; }
-AAX_IController* AAX_CEffectGUI::GetController()                         { return mController.get(); }
+AAX_IController* AAX_CEffectGUI::GetController() { return mController.get(); }

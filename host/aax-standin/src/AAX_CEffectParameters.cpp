@@ -7,9 +7,9 @@
 #include "AAX_VController.h"
 #include "AAX_VTransport.h"
 
-AAX_CEffectParameters::AAX_CEffectParameters()
-    : mController (std::make_unique<AAX_VController> (nullptr)),
-      mTransport (std::make_unique<AAX_VTransport>())
+AAX_CEffectParameters::AAX_CEffectParameters() :
+    mController (std::make_unique<AAX_VController> (nullptr)),
+    mTransport (std::make_unique<AAX_VTransport>())
 {
     AAX::AddLiveObject();
 }
@@ -101,10 +101,12 @@ AAX_Result AAX_CEffectParameters::GetParameterIndex (AAX_CParamID parameterID, i
     return *index >= 0 ? AAX_SUCCESS : AAX_ERROR_INVALID_PARAMETER_ID;
 }
 
-#define AAX_FIND_PARAMETER(out)                                           \
+#define AAX_FIND_PARAMETER(out)                                               \
     const auto* parameter = mParameterManager.GetParameterByID (parameterID); \
-    if (parameter == nullptr) return AAX_ERROR_INVALID_PARAMETER_ID;      \
-    if ((out) == nullptr) return AAX_ERROR_NULL_OBJECT
+    if (parameter == nullptr)                                                 \
+        return AAX_ERROR_INVALID_PARAMETER_ID;                                \
+    if ((out) == nullptr)                                                     \
+    return AAX_ERROR_NULL_OBJECT
 
 AAX_Result AAX_CEffectParameters::GetParameterIsAutomatable (AAX_CParamID parameterID, AAX_CBoolean* automatable) const
 {
@@ -183,7 +185,8 @@ AAX_Result AAX_CEffectParameters::GetParameterValueFromString (AAX_CParamID para
 {
     AAX_FIND_PARAMETER (value);
     return parameter->GetNormalizedValueFromString (AAX_CString (valueString.Get()), value)
-             ? AAX_SUCCESS : AAX_ERROR_INVALID_STRING_CONVERSION;
+               ? AAX_SUCCESS
+               : AAX_ERROR_INVALID_STRING_CONVERSION;
 }
 
 AAX_Result AAX_CEffectParameters::GetParameterNormalizedValue (AAX_CParamID parameterID, double* value) const
@@ -382,7 +385,7 @@ AAX_Result AAX_CEffectParameters::GetCurveDataDisplayRange (AAX_CTypeID, float*,
     return AAX_ERROR_UNIMPLEMENTED;
 }
 
-AAX_IController* AAX_CEffectParameters::Controller()             { return mController.get(); }
+AAX_IController* AAX_CEffectParameters::Controller() { return mController.get(); }
 const AAX_IController* AAX_CEffectParameters::Controller() const { return mController.get(); }
-AAX_ITransport* AAX_CEffectParameters::Transport()               { return mTransport.get(); }
-const AAX_ITransport* AAX_CEffectParameters::Transport() const   { return mTransport.get(); }
+AAX_ITransport* AAX_CEffectParameters::Transport() { return mTransport.get(); }
+const AAX_ITransport* AAX_CEffectParameters::Transport() const { return mTransport.get(); }

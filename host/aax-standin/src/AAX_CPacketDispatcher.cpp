@@ -57,11 +57,29 @@ AAX_Result AAX_CPacketDispatcher::Dispatch()
         bool b = false;
         double d = 0;
 
-        if (parameter->GetValueAsFloat (&f))       { std::memcpy (data, &f, sizeof (f)); size = sizeof (f); }
-        else if (parameter->GetValueAsInt32 (&i))  { std::memcpy (data, &i, sizeof (i)); size = sizeof (i); }
-        else if (parameter->GetValueAsBool (&b))   { i = b ? 1 : 0; std::memcpy (data, &i, sizeof (i)); size = sizeof (i); }
-        else if (parameter->GetValueAsDouble (&d)) { std::memcpy (data, &d, sizeof (d)); size = sizeof (d); }
-        else continue;
+        if (parameter->GetValueAsFloat (&f))
+        {
+            std::memcpy (data, &f, sizeof (f));
+            size = sizeof (f);
+        }
+        else if (parameter->GetValueAsInt32 (&i))
+        {
+            std::memcpy (data, &i, sizeof (i));
+            size = sizeof (i);
+        }
+        else if (parameter->GetValueAsBool (&b))
+        {
+            i = b ? 1 : 0;
+            std::memcpy (data, &i, sizeof (i));
+            size = sizeof (i);
+        }
+        else if (parameter->GetValueAsDouble (&d))
+        {
+            std::memcpy (data, &d, sizeof (d));
+            size = sizeof (d);
+        }
+        else
+            continue;
 
         const auto posted = controller->PostPacket (packet.field, data, size);
 

@@ -5,11 +5,11 @@
 
 namespace
 {
-    bool sameID (const AAX_IParameter& parameter, AAX_CParamID identifier)
-    {
-        return identifier != nullptr && std::strcmp (parameter.Identifier(), identifier) == 0;
-    }
+bool sameID (const AAX_IParameter& parameter, AAX_CParamID identifier)
+{
+    return identifier != nullptr && std::strcmp (parameter.Identifier(), identifier) == 0;
 }
+} // namespace
 
 AAX_CParameterManager::~AAX_CParameterManager()
 {
@@ -39,7 +39,8 @@ void AAX_CParameterManager::AddParameter (AAX_IParameter* parameter)
 void AAX_CParameterManager::RemoveParameterByID (AAX_CParamID identifier)
 {
     auto found = std::find_if (parameters.begin(), parameters.end(),
-                               [identifier] (const auto& p) { return sameID (*p, identifier); });
+                               [identifier] (const auto& p)
+                               { return sameID (*p, identifier); });
 
     if (found != parameters.end())
     {

@@ -3,8 +3,8 @@
 #include "AAX_Assert.h"
 #include "AAX_UtilsNative.h"
 
-AAX::Exception::ResultError::ResultError (AAX_Result result)
-    : code (result), text (AAX::AsStringResult (result))
+AAX::Exception::ResultError::ResultError (AAX_Result result) :
+    code (result), text (AAX::AsStringResult (result))
 {
 }
 

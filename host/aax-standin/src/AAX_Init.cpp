@@ -40,7 +40,7 @@ ACFRESULT AAXRegisterPlugin (IACFUnknown* host, IACFPluginDefinition** pluginDef
         void* found = nullptr;
 
         if (definition == nullptr || pluginDefinition == nullptr
-             || definition->QueryInterface (IID_IACFPluginDefinition, &found) != ACF_OK || found == nullptr)
+            || definition->QueryInterface (IID_IACFPluginDefinition, &found) != ACF_OK || found == nullptr)
             return AAX_ERROR_NULL_OBJECT;
 
         *pluginDefinition = static_cast<IACFPluginDefinition*> (found);

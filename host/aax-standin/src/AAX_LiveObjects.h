@@ -5,7 +5,7 @@
 
 namespace AAX
 {
-    void AddLiveObject() noexcept;
-    void RemoveLiveObject() noexcept;
-    int32_t LiveObjects() noexcept;
-}
+void AddLiveObject() noexcept;
+void RemoveLiveObject() noexcept;
+int32_t LiveObjects() noexcept;
+} // namespace AAX

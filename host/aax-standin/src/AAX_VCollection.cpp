@@ -4,20 +4,20 @@
 
 namespace
 {
-    AAX_IACFDescriptionLog* findLog (IACFUnknown* host)
-    {
-        void* found = nullptr;
+AAX_IACFDescriptionLog* findLog (IACFUnknown* host)
+{
+    void* found = nullptr;
 
-        if (host != nullptr && host->QueryInterface (IID_IAAXDescriptionLogV1, &found) == ACF_OK)
-            return static_cast<AAX_IACFDescriptionLog*> (found);
+    if (host != nullptr && host->QueryInterface (IID_IAAXDescriptionLogV1, &found) == ACF_OK)
+        return static_cast<AAX_IACFDescriptionLog*> (found);
 
-        return nullptr;
-    }
+    return nullptr;
 }
+} // namespace
 
-AAX_VCollection::AAX_VCollection (IACFUnknown* host)
-    : log (findLog (host)),
-      recorder (log, 0)
+AAX_VCollection::AAX_VCollection (IACFUnknown* host) :
+    log (findLog (host)),
+    recorder (log, 0)
 {
     void* found = nullptr;
 
@@ -99,7 +99,7 @@ AAX_Result AAX_VCollection::SetProperties (AAX_IPropertyMap* properties)
     return recorder.Record ("SetProperties", { map->ID() });
 }
 
-AAX_IDescriptionHost* AAX_VCollection::DescriptionHost()             { return descriptionHost.get(); }
+AAX_IDescriptionHost* AAX_VCollection::DescriptionHost() { return descriptionHost.get(); }
 const AAX_IDescriptionHost* AAX_VCollection::DescriptionHost() const { return descriptionHost.get(); }
 
 IACFUnknown* AAX_VCollection::GetIUnknown() const

@@ -2,8 +2,8 @@
 
 #include "AAX_Errors.h"
 
-AAX_VComponentDescriptor::AAX_VComponentDescriptor (AAX_IACFDescriptionLog* log, int32_t objectID)
-    : recorder (log, objectID)
+AAX_VComponentDescriptor::AAX_VComponentDescriptor (AAX_IACFDescriptionLog* log, int32_t objectID) :
+    recorder (log, objectID)
 {
 }
 

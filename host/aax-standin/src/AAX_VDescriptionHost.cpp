@@ -2,8 +2,8 @@
 
 #include "AAX_VFeatureInfo.h"
 
-AAX_VDescriptionHost::AAX_VDescriptionHost (AAX_IACFDescriptionHost* descriptionHost)
-    : host (descriptionHost)
+AAX_VDescriptionHost::AAX_VDescriptionHost (AAX_IACFDescriptionHost* descriptionHost) :
+    host (descriptionHost)
 {
 }
 

@@ -2,8 +2,8 @@
 
 #include "AAX_Errors.h"
 
-AAX_VEffectDescriptor::AAX_VEffectDescriptor (AAX_IACFDescriptionLog* log, int32_t objectID)
-    : recorder (log, objectID)
+AAX_VEffectDescriptor::AAX_VEffectDescriptor (AAX_IACFDescriptionLog* log, int32_t objectID) :
+    recorder (log, objectID)
 {
 }
 

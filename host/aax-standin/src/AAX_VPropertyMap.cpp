@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-AAX_VPropertyMap::AAX_VPropertyMap (AAX_IACFDescriptionLog* log, int32_t objectID)
-    : recorder (log, objectID)
+AAX_VPropertyMap::AAX_VPropertyMap (AAX_IACFDescriptionLog* log, int32_t objectID) :
+    recorder (log, objectID)
 {
 }
 
@@ -26,7 +26,8 @@ AAX_CBoolean AAX_VPropertyMap::GetProperty (AAX_EProperty property, AAX_CPropert
 AAX_Result AAX_VPropertyMap::AddProperty (AAX_EProperty property, AAX_CPropertyValue value)
 {
     auto existing = std::find_if (properties.begin(), properties.end(),
-                                  [property] (const auto& entry) { return entry.first == property; });
+                                  [property] (const auto& entry)
+                                  { return entry.first == property; });
 
     if (existing != properties.end())
         existing->second = value;
@@ -39,7 +40,8 @@ AAX_Result AAX_VPropertyMap::AddProperty (AAX_EProperty property, AAX_CPropertyV
 AAX_Result AAX_VPropertyMap::RemoveProperty (AAX_EProperty property)
 {
     properties.erase (std::remove_if (properties.begin(), properties.end(),
-                                      [property] (const auto& entry) { return entry.first == property; }),
+                                      [property] (const auto& entry)
+                                      { return entry.first == property; }),
                       properties.end());
 
     return recorder.Record ("RemoveProperty", { property });

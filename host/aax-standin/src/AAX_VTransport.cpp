@@ -4,9 +4,13 @@
 
 namespace
 {
-    template <typename T>
-    void zero (T* out) { if (out != nullptr) *out = T {}; }
+template <typename T>
+void zero (T* out)
+{
+    if (out != nullptr)
+        *out = T {};
 }
+} // namespace
 
 AAX_Result AAX_VTransport::GetCurrentTempo (double* tempo) const
 {
