@@ -5,6 +5,8 @@
 #include "UpdateCheck.h"
 #include "VersionBox.h"
 
+#include "processor/TolvoParameters.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -98,7 +100,7 @@ TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p,
     {
         if (auto* boolParameter = dynamic_cast<juce::AudioParameterBool*> (parameter))
         {
-            if (boolParameter->paramID == "dbEnable" && enableButton == nullptr)
+            if (boolParameter->paramID == TolvoParameters::enableId && enableButton == nullptr)
             {
                 enableButton = std::make_unique<juce::ToggleButton>();
                 enableButton->setName (boolParameter->name);
@@ -111,7 +113,7 @@ TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p,
         }
         else if (auto* floatParameter = dynamic_cast<juce::AudioParameterFloat*> (parameter))
         {
-            if (floatParameter->paramID != "dbMain")
+            if (floatParameter->paramID != TolvoParameters::levelId)
                 juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon,
                                                         "ParamError",
                                                         "paramID : " + floatParameter->paramID,
@@ -285,17 +287,17 @@ void TolvoAudioProcessorEditor::stepLevel (float stepDb)
     // should its range ever differ.
     for (auto* parameter : processor.getParameters())
     {
-        if (parameter->getName (100) != "Level")
+        if (parameter->getName (100) != TolvoParameters::levelName)
             continue;
 
         if (auto* level = dynamic_cast<juce::AudioParameterFloat*> (parameter))
         {
             *level = level->get() + stepDb;
 
-            if (stepDb > 0.0f && level->get() > 0.0f)
-                *level = 0.0f;
-            else if (stepDb < 0.0f && level->get() < -6.0f)
-                *level = -6.0f;
+            if (stepDb > 0.0f && level->get() > TolvoParameters::levelMaximumDb)
+                *level = TolvoParameters::levelMaximumDb;
+            else if (stepDb < 0.0f && level->get() < TolvoParameters::levelMinimumDb)
+                *level = TolvoParameters::levelMinimumDb;
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "processor/TolvoAudioProcessor.h"
 
+#include "processor/TolvoParameters.h"
+
 #include "editor/TolvoAudioProcessorEditor.h"
 
 #include "limiter/LimiterEngine.h"
@@ -24,7 +26,6 @@ constexpr double maximumLookahead = double (1 << 22);
 constexpr int minimumBlockCapacity = 512;
 constexpr int maximumBlockCapacity = 1 << 16;
 
-const char* const stateTag = "MYPLUGINSETTINGS";
 constexpr long maximumTagCount = 4096;
 
 // Our blocks are one plain element after the declaration. The framework's
@@ -95,13 +96,15 @@ TolvoAudioProcessor::TolvoAudioProcessor() :
                               .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
     limiter (std::make_unique<LimiterEngine>())
 {
-    auto enable = std::make_unique<juce::AudioParameterBool> (juce::ParameterID { "dbEnable", 1 }, "Enable", true);
+    using namespace TolvoParameters;
+
+    auto enable = std::make_unique<juce::AudioParameterBool> (juce::ParameterID { enableId, idVersion }, enableName, enableDefault);
     enableParam = enable.get();
     addParameter (enable.release());
 
-    auto level = std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { "dbMain", 1 }, "Level",
-                                                              juce::NormalisableRange<float> (-6.0f, 0.0f, 0.01f, 1.0f, false),
-                                                              -0.1f);
+    auto level = std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { levelId, idVersion }, levelName,
+                                                              juce::NormalisableRange<float> (levelMinimumDb, levelMaximumDb, levelStepDb, 1.0f, false),
+                                                              levelDefaultDb);
     levelParam = level.get();
     addParameter (level.release());
 }
@@ -281,9 +284,9 @@ void TolvoAudioProcessor::changeProgramName (int, const juce::String&) {}
 
 void TolvoAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
-    juce::XmlElement xml (stateTag);
-    xml.setAttribute ("dbEnable", storedValue (*enableParam) >= 0.5f ? 1 : 0);
-    xml.setAttribute ("dbMain", (double) levelParam->get());
+    juce::XmlElement xml (TolvoParameters::stateTag);
+    xml.setAttribute (TolvoParameters::enableId, storedValue (*enableParam) >= 0.5f ? 1 : 0);
+    xml.setAttribute (TolvoParameters::levelId, (double) levelParam->get());
 
     destData.reset();
     copyXmlToBinary (xml, destData);
@@ -304,15 +307,15 @@ void TolvoAudioProcessor::setStateInformation (const void* data, int sizeInBytes
 
     const auto xml = getXmlFromBinary (data, sizeInBytes);
 
-    if (xml == nullptr || ! xml->hasTagName (stateTag))
+    if (xml == nullptr || ! xml->hasTagName (TolvoParameters::stateTag))
         return;
 
     // Any number of 0.5 or more means on; store a legal switch value.
     const double currentEnable = storedValue (*enableParam) >= 0.5f ? 1.0 : 0.0;
-    const double enable = readAttribute (*xml, "dbEnable", currentEnable);
+    const double enable = readAttribute (*xml, TolvoParameters::enableId, currentEnable);
     enableParam->setValueNotifyingHost (enable >= 0.5 ? 1.0f : 0.0f);
 
-    const double level = readAttribute (*xml, "dbMain", (double) levelParam->get());
+    const double level = readAttribute (*xml, TolvoParameters::levelId, (double) levelParam->get());
 
     // A level that reads as NaN is refused: Level keeps its value (and the
     // host is still told, as for any restore).
