@@ -1,5 +1,6 @@
 #include "processor/TolvoAudioProcessor.h"
 
+#include "processor/BlockSize.h"
 #include "processor/TolvoParameters.h"
 
 #include "editor/TolvoAudioProcessorEditor.h"
@@ -24,7 +25,6 @@ constexpr double maximumLookahead = double (1 << 22);
 // Float blocks are widened into a buffer sized in prepare; longer blocks are
 // run through it in pieces, which gives the same result frame by frame.
 constexpr int minimumBlockCapacity = 512;
-constexpr int maximumBlockCapacity = 1 << 16;
 
 constexpr long maximumTagCount = 4096;
 
@@ -126,7 +126,7 @@ bool TolvoAudioProcessor::isBitwigHost() const
 void TolvoAudioProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
 {
     const int channels = juce::jmax (2, getTotalNumInputChannels(), getTotalNumOutputChannels());
-    const int capacity = juce::jlimit (minimumBlockCapacity, maximumBlockCapacity, maximumExpectedSamplesPerBlock);
+    const int capacity = juce::jlimit (minimumBlockCapacity, maximumBlockSize, maximumExpectedSamplesPerBlock);
 
     if (doubleBuffer.getNumChannels() != channels || doubleBuffer.getNumSamples() < capacity)
         doubleBuffer.setSize (channels, capacity);

@@ -1,5 +1,6 @@
 // tolvo-render: runs a WAV file through the Tolvo processor as a host would.
 
+#include "processor/BlockSize.h"
 #include "processor/TolvoAudioProcessor.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -68,8 +69,8 @@ Options parseArguments (const juce::StringArray& args)
         {
             const auto text = value();
             if (! text.containsOnly ("0123456789") || text.isEmpty() || text.length() > 7
-                || text.getIntValue() < 1 || text.getIntValue() > 65536)
-                throw Failure { "--block must be a whole number from 1 to 65536, not '" + text + "'" };
+                || text.getIntValue() < 1 || text.getIntValue() > maximumBlockSize)
+                throw Failure { "--block must be a whole number from 1 to " + juce::String (maximumBlockSize) + ", not '" + text + "'" };
             options.blockSize = text.getIntValue();
         }
         else if (arg == "--disable")

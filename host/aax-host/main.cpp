@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "processor/BlockSize.h"
+
 #include "AAX_CString.h"
 #include "AAX_Errors.h"
 #include "AaxHost.h"
@@ -260,8 +262,8 @@ int render (int argc, char** argv)
             char* end = nullptr;
             block = std::strtol (argv[++i], &end, 10);
 
-            if (end == argv[i] || *end != 0 || block < 1 || block > 65536)
-                return fail ("--block must be a whole number from 1 to 65536");
+            if (end == argv[i] || *end != 0 || block < 1 || block > maximumBlockSize)
+                return fail ("--block must be a whole number from 1 to " + std::to_string (maximumBlockSize));
         }
         else
             return fail ("unknown option " + arg + "\n" + usage);
