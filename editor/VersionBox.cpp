@@ -124,7 +124,7 @@ void VersionBox::show (bool updateAvailable, const juce::String& language,
     // Any way of closing the question other than its first button opens
     // nothing; the About box follows in every case.
     question->enterModalState (true,
-                               juce::ModalCallbackFunction::create ([language, openHomePage] (int result)
+                               juce::ModalCallbackFunction::create ([language, openHomePage = std::move (openHomePage)] (int result)
                                                                     {
                                    if (result == openButtonResult && openHomePage != nullptr)
                                        openHomePage();

@@ -44,7 +44,7 @@ int main (int argc, char* argv[])
             std::fprintf (stderr, "tolvo-demo-signal: cannot write %s\n", argv[1]);
             return 1;
         }
-        stream.release();
+        static_cast<void> (stream.release()); // the writer owns it now
         writer->writeFromAudioSampleBuffer (audio, 0, frames);
     }
 

@@ -25,7 +25,7 @@ constexpr acfCLSID noClass = { 0, 0, 0, { 0, 0, 0, 0, 0, 0, 0, 0 } };
 template <typename T>
 T* notYetWritten()
 {
-    return reinterpret_cast<T*> (static_cast<uintptr_t> (0x10));
+    return reinterpret_cast<T*> (static_cast<uintptr_t> (0x10)); // NOLINT(performance-no-int-to-ptr): a marker, never dereferenced
 }
 } // namespace
 

@@ -28,7 +28,7 @@ public:
     ACFRESULT shutdown();
     // Runs ACFRegisterPlugin with the given log (a fresh one when null).
     ACFRESULT registerPlugin (DescriptionLog* log = nullptr);
-    ACFRESULT registerComponent (void** definition);
+    ACFRESULT registerComponent (void** out);
     ACFRESULT getClassFactory (void** factory);
     ACFRESULT getSDKVersion (acfUInt64* version);
     ACFRESULT canUnloadNow();

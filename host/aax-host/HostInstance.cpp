@@ -54,7 +54,7 @@ AAX_Result HostInstance::create()
     for (const auto& field : component.fields)
         lastField = field.index > lastField ? field.index : lastField;
 
-    context.assign (static_cast<size_t> (lastField + 1), nullptr);
+    context.assign (static_cast<size_t> (lastField) + 1, nullptr);
     fieldMemory.reserve (component.fields.size());
 
     for (const auto& field : component.fields)
