@@ -135,10 +135,6 @@ acfUInt32 AaxHost::Release() { return static_cast<acfUInt32> (--references); }
 ACFRESULT AaxHost::Trace (int32_t, const char* message)
 {
     traces.emplace_back (message != nullptr ? message : "");
-
-    if (echoTraces)
-        std::fprintf (stderr, "trace: %s\n", traces.back().c_str());
-
     return ACF_OK;
 }
 

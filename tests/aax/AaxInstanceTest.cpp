@@ -59,12 +59,6 @@ bool hasEvent (const HostInstance& instance, const std::string& event)
     return std::find (instance.events.begin(), instance.events.end(), event) != instance.events.end();
 }
 
-std::string formatted (double v)
-{
-    char text[64];
-    std::snprintf (text, sizeof (text), "%.9g", v);
-    return text;
-}
 } // namespace
 
 TEST (AaxInstance, ReportsThirtyMillisecondsOfLatencyAtEachRate)
@@ -227,7 +221,7 @@ TEST (AaxInstance, ParameterChangesTravelBothWays)
     const auto level = (-4.5 + 6.0) / 6.0;
     EXPECT_TRUE (hasEvent (*instance, "set dbEnable 1"));
     EXPECT_NEAR (instance->value ("dbMain"), level, 1e-6);
-    EXPECT_TRUE (hasEvent (*instance, "set dbMain " + formatted (static_cast<float> (level))));
+    EXPECT_TRUE (hasEvent (*instance, "set dbMain " + HostInstance::formatValue (static_cast<float> (level))));
 }
 
 TEST (AaxInstance, JuceChunkIsTheProcessorsStateByteForByte)
