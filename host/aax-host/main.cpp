@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "processor/BlockSize.h"
+#include "processor/TolvoParameters.h"
 
 #include "AAX_CString.h"
 #include "AAX_Enums.h"
@@ -315,10 +316,10 @@ int render (int argc, char** argv)
         {
             double normalized = 0;
 
-            if (instance.effect()->GetParameterValueFromString ("dbMain", &normalized, AAX_CString (level.c_str())) != AAX_SUCCESS)
+            if (instance.effect()->GetParameterValueFromString (TolvoParameters::levelId, &normalized, AAX_CString (level.c_str())) != AAX_SUCCESS)
                 return fail ("the plug-in does not read the level '" + level + "'");
 
-            instance.setParameter ("dbMain", normalized);
+            instance.setParameter (TolvoParameters::levelId, normalized);
         }
 
         if (bypass)
