@@ -1,5 +1,5 @@
 // tolvo-demo-signal: writes the embedded demo, a program-like stereo signal
-// whose peaks lie 6 to 10 dB over Tolvo's default ceiling.
+// scaled to a peak of +8.0 dBFS, 8.1 dB over Tolvo's default ceiling.
 
 #include "tools/ProgramSignal.h"
 
