@@ -1,7 +1,7 @@
 // Side-by-side cost and quality of Tolvo and Debian's LV2 peak limiters, all
 // hosted through lilv on the same generated material, block size and ceiling.
 //
-//   compare [--passes N] [--seconds S]
+//   compare [--passes N] [--seconds S] [--only LABEL-PREFIX]
 //
 // Per plug-in and rate: CPU time per stereo frame (median of the timed passes
 // after one warm-up pass, thread CPU time), the real-time factor, the latency
@@ -263,6 +263,7 @@ int main (int argc, char** argv)
 {
     int passes = 5;
     double secondsPerMaterial = 10.0;
+    std::string only;
     for (int i = 1; i + 1 < argc; i += 2)
     {
         const std::string option = argv[i];
@@ -270,6 +271,8 @@ int main (int argc, char** argv)
             passes = std::max (1, std::atoi (argv[i + 1]));
         else if (option == "--seconds")
             secondsPerMaterial = std::max (1.0, std::atof (argv[i + 1]));
+        else if (option == "--only")
+            only = argv[i + 1];
     }
 
     LilvHost host ({ TOLVO_LV2_BUNDLE "/" }, blockSize);
@@ -303,6 +306,9 @@ int main (int argc, char** argv)
 
         for (const auto& c : contenders)
         {
+            if (c.label.rfind (only, 0) != 0)
+                continue;
+
             const Result r = evaluate (host, c, materials, rate, passes);
             if (! r.ran)
             {

@@ -140,18 +140,19 @@ template <typename Visit>
 void LimiterEngine::walkSegment (int first, Visit&& visit) const noexcept
 {
     const int end = writePosition;
+    int j = first;
 
-    if (first <= end)
+    // In plain runs: up to the write position, or to the ring's end and on
+    // from where the ring wraps.
+    while (j != end)
     {
-        for (int j = first; j < end; ++j)
+        const int stop = j < end ? end : length;
+
+        for (; j < stop - 1; ++j)
             visit (j);
-    }
-    else
-    {
-        for (int j = first; j < length; ++j)
-            visit (j);
-        for (int j = 0; j < end; ++j)
-            visit (j);
+
+        visit (j);
+        j = nextPosition (j);
     }
 }
 
