@@ -53,16 +53,10 @@ double reductionToGain (double reductionDb, double ratio) noexcept
     return g;
 }
 
-// One point of the static curve with its soft knee.
-struct CurvePoint
-{
-    double levelDb = 0.0; // xG
-    double curveDb = 0.0; // yG
-    double reductionDb = 0.0; // xL = xG - yG
-    bool doublesAttack = false; // in the knee's middle: doubled attack while the curve rises
-};
+} // namespace
 
-CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept
+// One point of the static curve with its soft knee.
+LimiterEngine::CurvePoint LimiterEngine::staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept
 {
     const double W = kneeDb + 0.01;
     const double S = 1.0 / ratio - 1.0;
@@ -88,7 +82,6 @@ CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double
     point.reductionDb = levelDb - point.curveDb;
     return point;
 }
-} // namespace
 
 void LimiterEngine::setLookahead (int numSamples)
 {
@@ -254,6 +247,12 @@ void LimiterEngine::runGainOverSegment (int channel, double* ring, int first, do
     const double liveRelease = (1.0 - r) * live.reductionDb;
     const double zeroRelease = (1.0 - r) * zero.reductionDb;
 
+    if (a == 0.0 && doubled == 0.0)
+    {
+        runReleaseOnlyOverSegment (channel, ring, first, live, zero, r);
+        return;
+    }
+
     double held = flush (heldReductionDb[channel]);
     double smoothed = flush (smoothedReductionDb[channel]);
     double previousCurve = previousCurveDb[channel];
@@ -303,6 +302,45 @@ void LimiterEngine::runGainOverSegment (int channel, double* ring, int first, do
     heldReductionDb[channel] = held;
     smoothedReductionDb[channel] = smoothed;
     previousCurveDb[channel] = previousCurve;
+}
+
+// The same when the attack coefficient is exactly 0, as it is at 44.1, 48
+// and (outside the knee) 96 kHz: the smoothed reduction is then (1 - 0) * y1
+// + 0 * s, which is y1 itself, and only the release recurrence is left.
+void LimiterEngine::runReleaseOnlyOverSegment (int channel, double* ring, int first, const CurvePoint& live,
+                                               const CurvePoint& zero, double r) noexcept
+{
+    const double liveRelease = (1.0 - r) * live.reductionDb;
+    const double zeroRelease = (1.0 - r) * zero.reductionDb;
+    double held = flush (heldReductionDb[channel]);
+    double gainKey = std::numeric_limits<double>::quiet_NaN();
+    double gain = 1.0;
+    bool lastWasZero = false;
+
+    walkSegment (first, [&] (int j)
+                 {
+                     const double x = ring[j];
+                     lastWasZero = x == 0.0;
+
+                     // The reduction is never NaN, so the larger of the two
+                     // needs no NaN test of its own; equal values are equal
+                     // after the flush.
+                     const double reduction = lastWasZero ? zero.reductionDb : live.reductionDb;
+                     const double released = (lastWasZero ? zeroRelease : liveRelease) + r * held;
+                     const double y1 = flush (released > reduction ? released : reduction);
+
+                     if (! (y1 == gainKey))
+                     {
+                         gainKey = y1;
+                         gain = reductionToGain (y1, engineRatio);
+                     }
+
+                     ring[j] = gain * x;
+                     held = y1; });
+
+    heldReductionDb[channel] = held;
+    smoothedReductionDb[channel] = held;
+    previousCurveDb[channel] = lastWasZero ? zero.curveDb : live.curveDb;
 }
 
 double LimiterEngine::interpolatedPeak (const double* ring, int c, double sampleRate) const noexcept

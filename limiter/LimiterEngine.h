@@ -45,10 +45,22 @@ public:
     double getReleaseCoefficient (int channel) const noexcept { return releaseCoefficient[channel]; }
 
 private:
+    // One point of the gain computer's static curve with its soft knee.
+    struct CurvePoint
+    {
+        double levelDb = 0.0; // xG
+        double curveDb = 0.0; // yG
+        double reductionDb = 0.0; // xL = xG - yG
+        bool doublesAttack = false; // in the knee's middle: doubled attack while the curve rises
+    };
+
+    static CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept;
     int nextPosition (int position) const noexcept { return position + 1 >= length ? 0 : position + 1; }
     void processSegment (int channel, double* ring, int start, double sampleRate, double levelDb) noexcept;
     void runGainOverSegment (int channel, double* ring, int first, double detector, double sampleRate,
                              double levelDb, double releaseMs) noexcept;
+    void runReleaseOnlyOverSegment (int channel, double* ring, int first, const CurvePoint& live,
+                                    const CurvePoint& zero, double r) noexcept;
     double releaseCoefficientFor (int channel, double sampleRate, double releaseMs) noexcept;
     double attackCoefficientFor (int channel, double sampleRate, double attackMs) noexcept;
     void setRate (double sampleRate) noexcept;
