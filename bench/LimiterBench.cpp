@@ -24,7 +24,7 @@ static void engineStereoFrame (benchmark::State& state)
     for (auto _ : state)
     {
         for (int i = 0; i < block; ++i)
-            engine.processSample (left[(size_t) (position + i)], right[(size_t) (position + i)],
+            engine.processSample (left[(size_t) position + (size_t) i], right[(size_t) position + (size_t) i],
                                   &outLeft[(size_t) i], &outRight[(size_t) i], rate, -1.0, false);
 
         benchmark::DoNotOptimize (outLeft.data());
