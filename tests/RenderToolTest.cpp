@@ -7,7 +7,6 @@
 namespace
 {
 constexpr int wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-constexpr int wav24 = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
 
 // The limiter's gain law is 10000:1, so a limited half-wave may end a
 // ten-thousandth of its excess over the ceiling: well under 0.001 dB here.
@@ -16,9 +15,14 @@ constexpr double ceilingToleranceDb = 0.001;
 
 TEST_F (RenderToolTest, AlignedOutputMatchesTheProcessorAndStaysUnderTheCeiling)
 {
-    const auto input = programSignal (2, 20000, 0.99f);
+    // Program with sharp spikes over it: the limiter judges a spike by its
+    // sample peak and brings it to the ceiling itself, where a fault shows.
+    auto input = programSignal (2, 20000, 0.99f);
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 500 + 90 * ch; i < 19000; i += 997)
+            input.setSample (ch, i, input.getSample (ch, i) > 0.0f ? 2.0f : -2.0f);
     const auto in = file ("in.wav"), out = file ("out.wav");
-    writeAudio (in, input, 48000.0, wav24);
+    writeAudio (in, input, 48000.0, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
 
     const auto r = runRender ({ "--level", "-1", "--block", "333", in.getFullPathName(), out.getFullPathName() });
     ASSERT_EQ (r.exitCode, 0) << r.err;
@@ -46,20 +50,16 @@ TEST_F (RenderToolTest, AlignedOutputMatchesTheProcessorAndStaysUnderTheCeiling)
         for (int i = 0; i < rendered.audio.getNumSamples(); ++i)
             ASSERT_EQ (rendered.audio.getSample (ch, i), padded.getSample (ch, i + 1440)) << ch << " " << i;
 
-    // The input goes well past -1 dB; what comes out does not. The last
-    // half-wave, which no crossing closes, passes unprocessed and is left out.
+    // The input goes well past -1 dB; what comes out comes close to it but
+    // no further. The last few half-waves, which no crossing closes or which
+    // are too short to count, pass unprocessed and are left out.
     const auto ceiling = std::pow (10.0, (-1.0 + ceilingToleranceDb) / 20.0);
-    EXPECT_GT (source.getMagnitude (0, source.getNumSamples()), 1.05 * ceiling);
+    const int limited = 19500;
+    EXPECT_GT (source.getMagnitude (0, limited), 1.5 * ceiling);
     for (int ch = 0; ch < 2; ++ch)
-    {
-        const auto* x = source.getReadPointer (ch);
-        int lastCrossing = 0;
-        for (int i = 1; i < source.getNumSamples(); ++i)
-            if (x[i] * x[i - 1] < 0.0f)
-                lastCrossing = i;
-        ASSERT_GT (lastCrossing, 19000);
-        EXPECT_LE (rendered.audio.getMagnitude (ch, 0, lastCrossing), ceiling) << "channel " << ch;
-    }
+        EXPECT_LE (rendered.audio.getMagnitude (ch, 0, limited), ceiling) << "channel " << ch << "\n"
+                                                                          << r.out;
+    EXPECT_GT (rendered.audio.getMagnitude (0, limited), std::pow (10.0, -1.01 / 20.0));
 }
 
 TEST_F (RenderToolTest, KeepLatencyAndDisable)
