@@ -3,6 +3,7 @@
 #include "processor/TolvoAudioProcessor.h"
 
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -89,6 +90,11 @@ TEST_F (RenderToolTest, BadInputGetsOneMessageAndLeavesNoFile)
     writeAudio (good, programSignal (2, 1000, 0.5f), 48000.0, wav16);
     writeAudio (threeChannels, programSignal (3, 1000, 0.5f), 48000.0, wav16);
     text.replaceWithText ("this is not audio");
+    const auto empty = file ("empty.wav"), notANumber = file ("nan.wav");
+    empty.create();
+    auto withNaN = programSignal (1, 1000, 0.5f);
+    withNaN.setSample (0, 600, std::numeric_limits<float>::quiet_NaN());
+    writeAudio (notANumber, withNaN, 48000.0, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     const auto out = file ("out.wav");
     const auto o = out.getFullPathName();
 
@@ -97,6 +103,8 @@ TEST_F (RenderToolTest, BadInputGetsOneMessageAndLeavesNoFile)
         { dir.getFullPathName() + "/", o },
         { threeChannels.getFullPathName(), o },
         { text.getFullPathName(), o },
+        { empty.getFullPathName(), o },
+        { notANumber.getFullPathName(), o },
         { "--level", "3", good.getFullPathName(), o },
         { "--level", "nan", good.getFullPathName(), o },
         { "--block", "0", good.getFullPathName(), o },
@@ -120,5 +128,5 @@ TEST_F (RenderToolTest, BadInputGetsOneMessageAndLeavesNoFile)
     }
 
     // Nothing but the inputs is left in the folder, no temporary file either.
-    EXPECT_EQ (entries(), 3);
+    EXPECT_EQ (entries(), 5);
 }

@@ -112,7 +112,7 @@ int main (int argc, char* argv[])
         doc->setProperty ("tool", "tolvo-render");
         doc->setProperty ("version", TOLVO_VERSION);
         doc->setProperty ("files", json);
-        std::printf ("%s\n", juce::JSON::toString (juce::var (doc), false, 6).toRawUTF8());
+        std::printf ("%s\n", RenderReport::formatJson (juce::var (doc)).toRawUTF8());
     }
     return ok ? allRendered : someFailed;
 }

@@ -2,7 +2,7 @@
 
 #include "tools/render/RenderError.h"
 
-#include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -92,7 +92,8 @@ juce::String subtypeName (int format)
 }
 } // namespace
 
-AudioFileReader::AudioFileReader (const juce::File& source, const juce::String& name)
+AudioFileReader::AudioFileReader (const juce::File& source, const juce::String& fileName) :
+    name (fileName)
 {
     if (source.isDirectory())
         throw RenderError { "cannot read " + name + ": it is a folder" };
@@ -106,10 +107,16 @@ AudioFileReader::AudioFileReader (const juce::File& source, const juce::String& 
             throw RenderError { "cannot read " + name + ": " + probe.getStatus().getErrorMessage() };
     }
 
+    if (source.getSize() == 0)
+        throw RenderError { "cannot read " + name + ": the file is empty" };
+
     SF_INFO info {};
     file.reset (sf_open (source.getFullPathName().toRawUTF8(), SFM_READ, &info));
+    // Headerless data is only guessed at from the name: not audio we can trust.
+    if (file != nullptr && (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_RAW)
+        throw RenderError { name + " is not an audio file that can be read (no header)" };
     if (file == nullptr)
-        throw RenderError { name + " is not an audio file that can be read (" + juce::String (sf_strerror (nullptr)) + ")" };
+        throw RenderError { name + " is not an audio file that can be read (" + juce::String (sf_strerror (nullptr)).trimCharactersAtEnd (".") + ")" };
 
     channels = info.channels;
     sampleRate = (double) info.samplerate;
@@ -144,7 +151,13 @@ int AudioFileReader::read (juce::AudioBuffer<float>& block, int frames)
     {
         auto* dest = block.getWritePointer (ch);
         for (int i = 0; i < got; ++i)
+        {
             dest[i] = interleaved[(size_t) (i * channels + ch)];
+            // A float file can hold these; no level can be judged from them.
+            if (! std::isfinite (dest[i]))
+                throw RenderError { name + " holds a sample that is not a number or infinite, at frame " + juce::String (position + i) };
+        }
     }
+    position += juce::jmax (0, got);
     return juce::jmax (0, got);
 }

@@ -29,7 +29,7 @@ public:
     /** libsndfile's format code (major and subtype). */
     int getFormat() const { return format; }
 
-    /** Reads up to `frames` frames into the start of `block`; returns how many came, fewer only at the end or on a fault. */
+    /** Reads up to `frames` frames into the start of `block`; returns how many came, fewer only at the end or on a fault. Throws RenderError for a sample that is not finite. */
     int read (juce::AudioBuffer<float>& block, int frames);
     /** Why the last read came short before the end, or empty. */
     juce::String getReadError() const { return readError; }
@@ -41,6 +41,8 @@ private:
     };
 
     std::unique_ptr<SNDFILE, Closer> file;
+    juce::String name;
+    juce::int64 position = 0;
     int channels = 0;
     double sampleRate = 0.0;
     int format = 0;

@@ -33,6 +33,10 @@ bool sameFile (const juce::File& a, const juce::File& b)
 FileRenderer::FileRenderer (const RenderOptions& renderOptions, const RenderJob& renderJob, const std::vector<juce::File>& inputs) :
     options (renderOptions), job (renderJob), started (juce::Time::getMillisecondCounterHiRes())
 {
+    reader = std::make_unique<AudioFileReader> (job.input, job.inputName);
+    if (reader->getAvailableFrames() < reader->getDeclaredFrames() && ! options.allowTruncated)
+        throw RenderError { truncationMessage (reader->getAvailableFrames()) };
+
     checkTarget (job.output, job.outputName, inputs);
     if (options.plotName.isNotEmpty())
     {
@@ -40,10 +44,6 @@ FileRenderer::FileRenderer (const RenderOptions& renderOptions, const RenderJob&
             throw RenderError { "--plot " + options.plotName + " would replace the output" };
         checkTarget (options.plot, options.plotName, inputs);
     }
-
-    reader = std::make_unique<AudioFileReader> (job.input, job.inputName);
-    if (reader->getAvailableFrames() < reader->getDeclaredFrames() && ! options.allowTruncated)
-        throw RenderError { truncationMessage (reader->getAvailableFrames()) };
 
     const int channels = reader->getNumChannels();
     const double sampleRate = reader->getSampleRate();

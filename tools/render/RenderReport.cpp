@@ -1,6 +1,7 @@
 #include "tools/render/RenderReport.h"
 
 #include <cmath>
+#include <cstdlib>
 
 namespace
 {
@@ -22,13 +23,61 @@ juce::var number (std::optional<double> v, int decimals = 4)
 {
     if (! v || ! std::isfinite (*v))
         return {};
-    const double scale = std::pow (10.0, decimals);
-    return std::round (*v * scale) / scale;
+    return std::strtod (juce::String (*v, decimals).toRawUTF8(), nullptr);
 }
 
 juce::String at (std::optional<double> seconds)
 {
     return seconds ? ", first at " + juce::String (*seconds, 3) + " s" : juce::String();
+}
+
+void writeJson (const juce::var& v, juce::String& out, int depth)
+{
+    const auto indent = [&out] (int d)
+    { out << "\n"
+          << juce::String::repeatedString ("  ", d); };
+
+    if (auto* object = v.getDynamicObject())
+    {
+        out << "{";
+        const auto& properties = object->getProperties();
+        for (int i = 0; i < properties.size(); ++i)
+        {
+            indent (depth + 1);
+            out << juce::JSON::toString (properties.getName (i).toString()) << ": ";
+            writeJson (properties.getValueAt (i), out, depth + 1);
+            out << (i + 1 < properties.size() ? "," : "");
+        }
+        indent (depth);
+        out << "}";
+    }
+    else if (auto* array = v.getArray(); array != nullptr && array->isEmpty())
+    {
+        out << "[]";
+    }
+    else if (array != nullptr)
+    {
+        out << "[";
+        for (int i = 0; i < array->size(); ++i)
+        {
+            indent (depth + 1);
+            writeJson (array->getReference (i), out, depth + 1);
+            out << (i + 1 < array->size() ? "," : "");
+        }
+        indent (depth);
+        out << "]";
+    }
+    else if (v.isDouble())
+    {
+        // %.15g gives back the short decimal a figure was rounded to.
+        char text[32];
+        std::snprintf (text, sizeof (text), "%.15g", (double) v);
+        out << (std::isfinite ((double) v) ? juce::String (text) : juce::String ("null"));
+    }
+    else
+    {
+        out << juce::JSON::toString (v, true);
+    }
 }
 
 juce::String plural (juce::int64 n, const char* one, const char* many)
@@ -93,7 +142,7 @@ juce::var RenderReport::toJson() const
     o->setProperty ("ok", true);
     o->setProperty ("inputFormat", inputFormat);
     o->setProperty ("outputFormat", outputFormat);
-    o->setProperty ("sampleRate", sampleRate);
+    o->setProperty ("sampleRate", sampleRate == std::floor (sampleRate) ? juce::var ((int) sampleRate) : juce::var (sampleRate));
     o->setProperty ("channels", channels);
     o->setProperty ("frames", frames);
     o->setProperty ("declaredFrames", declaredFrames);
@@ -134,6 +183,13 @@ juce::var RenderReport::toJson() const
     o->setProperty ("clippedSamples", clippedSamples);
     o->setProperty ("plot", plot.isEmpty() ? juce::var() : juce::var (plot));
     return juce::var (o);
+}
+
+juce::String RenderReport::formatJson (const juce::var& document)
+{
+    juce::String out;
+    writeJson (document, out, 0);
+    return out;
 }
 
 juce::var RenderReport::failureJson (const juce::String& input, const juce::String& output, const juce::String& error)

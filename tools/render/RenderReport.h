@@ -49,6 +49,8 @@ struct RenderReport
     void printText (std::FILE* out) const;
     /** The report as one JSON object (schema in the README). */
     juce::var toJson() const;
+    /** JSON text of `document`, its figures as short as they were rounded. */
+    static juce::String formatJson (const juce::var& document);
     /** A failed file as a JSON object. */
     static juce::var failureJson (const juce::String& input, const juce::String& output, const juce::String& error);
 };
