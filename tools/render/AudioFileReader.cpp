@@ -142,7 +142,7 @@ juce::String AudioFileReader::describeFormat() const
 
 int AudioFileReader::read (juce::AudioBuffer<float>& block, int frames)
 {
-    interleaved.resize ((size_t) (frames * channels));
+    interleaved.resize ((size_t) frames * (size_t) channels);
     const auto got = (int) sf_readf_float (file.get(), interleaved.data(), frames);
     if (got < frames && sf_error (file.get()) != SF_ERR_NO_ERROR)
         readError = sf_strerror (file.get());
@@ -152,7 +152,7 @@ int AudioFileReader::read (juce::AudioBuffer<float>& block, int frames)
         auto* dest = block.getWritePointer (ch);
         for (int i = 0; i < got; ++i)
         {
-            dest[i] = interleaved[(size_t) (i * channels + ch)];
+            dest[i] = interleaved[(size_t) i * (size_t) channels + (size_t) ch];
             // A float file can hold these; no level can be judged from them.
             if (! std::isfinite (dest[i]))
                 throw RenderError { name + " holds a sample that is not a number or infinite, at frame " + juce::String (position + i) };

@@ -13,7 +13,7 @@ class AudioFileReader
 {
 public:
     /** Opens a mono or stereo file; throws RenderError with a message naming `name`. */
-    AudioFileReader (const juce::File& file, const juce::String& name);
+    AudioFileReader (const juce::File& source, const juce::String& fileName);
     ~AudioFileReader();
 
     /** 1 or 2. */

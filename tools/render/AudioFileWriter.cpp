@@ -74,7 +74,7 @@ void AudioFileWriter::write (juce::AudioBuffer<float>& block, int start, int cou
     if (count <= 0)
         return;
 
-    const auto samples = (size_t) (count * channels);
+    const auto samples = (size_t) count * (size_t) channels;
     sf_count_t done = 0;
 
     if (bits == OutputBits::float32)
@@ -82,7 +82,7 @@ void AudioFileWriter::write (juce::AudioBuffer<float>& block, int start, int cou
         floats.resize (samples);
         for (int ch = 0; ch < channels; ++ch)
             for (int i = 0; i < count; ++i)
-                floats[(size_t) (i * channels + ch)] = block.getSample (ch, start + i);
+                floats[(size_t) i * (size_t) channels + (size_t) ch] = block.getSample (ch, start + i);
         done = sf_writef_float (file.get(), floats.data(), count);
     }
     else
@@ -98,7 +98,7 @@ void AudioFileWriter::write (juce::AudioBuffer<float>& block, int start, int cou
                 const auto q = dither.quantise (block.getSample (ch, start + i), scale, limited);
                 clipped += limited ? 1 : 0;
                 block.setSample (ch, start + i, (float) (q / scale));
-                ints[(size_t) (i * channels + ch)] = (int) ((std::uint32_t) q << shift);
+                ints[(size_t) i * (size_t) channels + (size_t) ch] = (int) ((std::uint32_t) q << shift);
             }
         done = sf_writef_int (file.get(), ints.data(), count);
     }

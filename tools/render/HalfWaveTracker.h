@@ -27,7 +27,7 @@ public:
     HalfWaveTracker (int channels, int lookahead, double sampleRate, bool limiting);
 
     /** Takes the next `count` input frames. */
-    void push (const juce::AudioBuffer<float>& input, int count);
+    void push (const juce::AudioBuffer<float>& input, int frames);
     /** Notes an over at input frame `index`; the input must have been pushed up to at least index + lookahead. */
     void noteOver (int channel, juce::int64 index, bool truePeak, bool sampleAlsoOver);
     /** No over before `index` will be noted any more. */

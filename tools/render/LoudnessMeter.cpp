@@ -45,10 +45,10 @@ void LoudnessMeter::add (const juce::AudioBuffer<float>& block, int start, int c
 {
     if (count <= 0)
         return;
-    interleaved.resize ((size_t) (count * channels));
+    interleaved.resize ((size_t) count * (size_t) channels);
     for (int ch = 0; ch < channels; ++ch)
         for (int i = 0; i < count; ++i)
-            interleaved[(size_t) (i * channels + ch)] = block.getSample (ch, start + i);
+            interleaved[(size_t) i * (size_t) channels + (size_t) ch] = block.getSample (ch, start + i);
     ebur128_add_frames_float (state.get(), interleaved.data(), (size_t) count);
 }
 

@@ -13,10 +13,10 @@ class OverCounter
 {
 public:
     /** `truePeakDelay` is how many periods the true-peak readings trail their samples. */
-    OverCounter (int channels, double ceiling, int truePeakDelay, HalfWaveTracker& tracker);
+    OverCounter (int numChannels, double ceilingGain, int truePeakDelay, HalfWaveTracker& halfWaves);
 
     /** Takes output frame `index`, which came from input frame `inputIndex` (negative: none), with its samples and true-peak readings. */
-    void add (juce::int64 index, juce::int64 inputIndex, const float* samples, const double* truePeaks);
+    void add (juce::int64 index, juce::int64 inputIndex, const float* x, const double* truePeaks);
     /** Counts the periods still waiting for later readings. */
     void finish();
     /** The earliest input frame that can still be noted. */

@@ -10,7 +10,7 @@ class ProgressBar
 {
 public:
     /** A bar for `total` frames of `name`, drawn on `stream` only if `enabled`; the job began at `startedMs` (juce::Time::getMillisecondCounterHiRes). */
-    ProgressBar (const juce::String& name, juce::int64 total, bool enabled, double startedMs, std::FILE* stream = stderr);
+    ProgressBar (const juce::String& fileName, juce::int64 totalFrames, bool isEnabled, double startedMs, std::FILE* out = stderr);
     /** Wipes the bar if it was drawn. */
     ~ProgressBar();
 
@@ -18,7 +18,7 @@ public:
     void update (juce::int64 done);
 
     /** Whether a bar may be drawn on `stream` at all: only on a terminal. */
-    static bool wanted (std::FILE* stream);
+    static bool wanted (std::FILE* out);
 
 private:
     juce::String name;

@@ -46,7 +46,7 @@ struct RenderReport
     juce::String plot;
 
     /** Prints the report as a few aligned lines. */
-    void printText (std::FILE* out) const;
+    void printText (std::FILE* f) const;
     /** The report as one JSON object (schema in the README). */
     juce::var toJson() const;
     /** JSON text of `document`, its figures as short as they were rounded. */

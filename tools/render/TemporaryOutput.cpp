@@ -41,7 +41,7 @@ void watchSignalsOnce()
 
 int remember (const juce::File& file)
 {
-    const auto path = file.getFullPathName();
+    const auto& path = file.getFullPathName();
     for (int i = 0; i < maximumOpen; ++i)
         if (! openUsed[i] && (size_t) path.getNumBytesAsUTF8() < sizeof (openPaths[i]))
         {

@@ -11,7 +11,7 @@ class WaveformPlot
 {
 public:
     /** A plot `width` pixels wide for `frames` frames (the input's length). */
-    WaveformPlot (int channels, juce::int64 frames, double sampleRate, int width = 1200);
+    WaveformPlot (int numChannels, juce::int64 numFrames, double rate, int pixels = 1200);
 
     /** Takes output frame `index`: its aligned input and output samples per channel, and its gain reduction in dB. */
     void add (juce::int64 index, const float* in, const float* out, double reductionDb);
