@@ -47,7 +47,7 @@ endif()
 if(TARGET tolvo_core_VST3)
     find_program(TOLVO_PATCH_PROGRAM patch REQUIRED)
     set(TOLVO_VST3_HEADER juce_audio_processors/format_types/juce_VST3Common.h)
-    set(TOLVO_VST3_PATCH ${PROJECT_SOURCE_DIR}/cmake/patches/juce-7.0.5-vst3-mapping-by-reference.patch)
+    set(TOLVO_VST3_PATCH ${PROJECT_SOURCE_DIR}/cmake/patches/juce-7.0.5-vst3-process-buffers.patch)
     set(TOLVO_MEND_STAGE ${CMAKE_BINARY_DIR}/juce-mend-stage)
     set(TOLVO_MEND_DIR ${CMAKE_BINARY_DIR}/juce-mend)
 
@@ -83,4 +83,11 @@ if(TOLVO_IS_LINUX)
             set_property(TARGET tolvo_core_${format} APPEND PROPERTY LINK_DEPENDS ${map})
         endif()
     endforeach()
+endif()
+
+# ---------------------------------------------------------------------------
+# The host check (tools/plugin-check): the framework's own VST3 and LV2
+# hosting loads the built plug-ins. Linux only: it runs under Xvfb.
+if(TOLVO_IS_LINUX AND TOLVO_BUILD_PLUGINS AND TOLVO_BUILD_TESTS)
+    add_subdirectory(tools/plugin-check)
 endif()
