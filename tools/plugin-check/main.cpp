@@ -281,6 +281,17 @@ void checkFormat (CheckReport& report, Host& host, const juce::String& renderToo
     if (plugin == nullptr)
         return;
 
+    // What the host shows right after instantiation: the plug-in's defaults.
+    {
+        auto p = host.load();
+        p->prepareToPlay (checkRate, preparedBlock);
+        emptyBlock (*p);
+        const float enable = findParameter (*p, "Enable")->getValue();
+        const float level = findParameter (*p, "Level")->getValue() * 6.0f - 6.0f;
+        report.check (f + "host sees the values after instantiation", enable == 1.0f && std::abs (level + 0.1f) < 1.0e-4f,
+                      "Enable " + std::to_string (enable) + ", Level " + std::to_string (level) + " dB");
+    }
+
     // Layouts.
     {
         using Set = juce::AudioChannelSet;
