@@ -40,10 +40,13 @@ endif()
 
 # ---------------------------------------------------------------------------
 # VST3: JUCE 7.0.5's wrapper copies a channel-mapping vector on every process
-# call (8 bytes allocated and freed per block). Later framework releases take
-# it by reference. The VST3 wrapper alone compiles against a copy of that one
-# framework header with the one-line patch in cmake/patches/; the installed
-# framework is never touched, and everything else uses it as it is.
+# call (8 bytes allocated and freed per block; later framework releases take it
+# by reference), and writes a block longer than the host prepared for past the
+# end of its scratch buffer. The VST3 wrapper alone compiles against a copy of
+# that one framework header with the patch in cmake/patches/ (the reference,
+# and a scratch buffer that grows for such a block, which only a host breaking
+# its promise ever sends). The installed framework is never touched, and
+# everything else uses it as it is.
 if(TARGET tolvo_core_VST3)
     find_program(TOLVO_PATCH_PROGRAM patch REQUIRED)
     set(TOLVO_VST3_HEADER juce_audio_processors/format_types/juce_VST3Common.h)

@@ -29,6 +29,7 @@ public:
     // Whether the instance exists.
     bool ok() const { return instance != nullptr; }
 
+    // The plug-in's activate and deactivate, as a host calls them.
     void activate();
     void deactivate();
 
