@@ -14,6 +14,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace
 {
@@ -27,6 +28,8 @@ constexpr double maximumLookahead = double (1 << 22);
 constexpr int minimumBlockCapacity = 512;
 
 constexpr long maximumTagCount = 4096;
+
+thread_local TolvoAudioProcessor* lastMade = nullptr;
 
 // Our blocks are one plain element after the declaration. The framework's
 // XML reader mishandles some things that are not: it reads past the end of
@@ -143,7 +146,15 @@ void TolvoAudioProcessor::prepareToPlay (double sampleRate, int maximumExpectedS
     else
         lookaheadSamples = 0;
 
+    if (freshStartPending)
+    {
+        limiter = std::make_unique<LimiterEngine>();
+        freshStartPending = false;
+    }
+
     limiter->setLookahead (lookaheadSamples);
+    bypassDelay.setLength (lookaheadSamples);
+    bypassRunning = false;
 
     if (! isLatencyExemptHost())
         setLatencySamples (lookaheadSamples);
@@ -158,6 +169,115 @@ void TolvoAudioProcessor::releaseResources()
 
     if (! isLatencyExemptHost() && getLatencySamples() != 0)
         setLatencySamples (0);
+
+    freshStartPending = true;
+}
+
+void TolvoAudioProcessor::restart()
+{
+    limiter = std::make_unique<LimiterEngine>();
+    limiter->setLookahead (lookaheadSamples);
+    bypassDelay.setLength (lookaheadSamples);
+    bypassRunning = false;
+    freshStartPending = false;
+}
+
+TolvoAudioProcessor* TolvoAudioProcessor::takeLastMade() noexcept
+{
+    return std::exchange (lastMade, nullptr);
+}
+
+bool TolvoAudioProcessor::keepsLatencyWhenBypassed() const
+{
+    return wrapperType == wrapperType_VST3 || wrapperType == wrapperType_LV2;
+}
+
+void TolvoAudioProcessor::setNonRealtime (bool isNonRealtime) noexcept
+{
+    juce::AudioProcessor::setNonRealtime (isNonRealtime);
+    blocksBegun.fetch_add (1, std::memory_order_relaxed);
+}
+
+void TolvoAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    if (keepsLatencyWhenBypassed())
+        processDelayedBypass (buffer);
+    else
+        juce::AudioProcessor::processBlockBypassed (buffer, midi);
+}
+
+void TolvoAudioProcessor::processBlockBypassed (juce::AudioBuffer<double>& buffer, juce::MidiBuffer& midi)
+{
+    if (keepsLatencyWhenBypassed())
+        processDelayedBypass (buffer);
+    else
+        juce::AudioProcessor::processBlockBypassed (buffer, midi);
+}
+
+// Every output frame is the input of one look-ahead earlier. The engine keeps
+// running on the input (while Enable is on), so its pending frames still come
+// out when a bypass begins, and leaving the bypass resumes it without a gap
+// or a repeat; once the pending frames are out, the unlimited delay follows.
+template <typename Sample>
+void TolvoAudioProcessor::processDelayedBypass (juce::AudioBuffer<Sample>& buffer)
+{
+    const int numChannels = buffer.getNumChannels();
+    const int numSamples = buffer.getNumSamples();
+
+    // Unprepared: there is nothing to delay through.
+    if (lookaheadSamples < 2 || bypassDelay.getLength() != lookaheadSamples || numChannels == 0 || numSamples == 0)
+        return;
+
+    // A block begun right after the last bypassed one continues its run;
+    // anything in between (a processed block, a prepare) starts a new one.
+    const auto block = blocksBegun.load (std::memory_order_relaxed);
+    const bool continuing = bypassRunning && (block == lastBypassedBlock || block == lastBypassedBlock + 1);
+    lastBypassedBlock = block;
+    bypassRunning = true;
+
+    if (! continuing)
+    {
+        bypassDelay.clear();
+        framesSinceBypassBegan = 0;
+    }
+
+    const int numInputs = getTotalNumInputChannels();
+    const int numOutputs = getTotalNumOutputChannels();
+
+    for (int ch = numInputs; ch < juce::jmin (numOutputs, numChannels); ++ch)
+        buffer.clear (ch, 0, numSamples);
+
+    const bool enabled = storedValue (*enableParam) >= 0.5f;
+    const double sampleRate = getSampleRate();
+    const bool stereo = numInputs >= 2 && numOutputs >= 2 && numChannels >= 2;
+    const bool writeRight = numOutputs >= 2 && numChannels >= 2;
+    const bool mono = numOutputs < 2;
+
+    Sample* left = buffer.getWritePointer (0);
+    Sample* right = numChannels >= 2 ? buffer.getWritePointer (1) : nullptr;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const double inLeft = (double) left[i];
+        const double inRight = stereo ? (double) right[i] : inLeft;
+        double engineLeft = 0.0;
+        double engineRight = 0.0;
+
+        if (enabled)
+            limiter->processSample (inLeft, inRight, &engineLeft, &engineRight, sampleRate, (double) levelParam->get(), mono);
+
+        const double delayedLeft = bypassDelay.exchange (0, inLeft);
+        const double delayedRight = bypassDelay.exchange (1, inRight);
+        bypassDelay.advance();
+
+        const bool pending = framesSinceBypassBegan < lookaheadSamples;
+        framesSinceBypassBegan += pending ? 1 : 0;
+
+        left[i] = (Sample) (pending && enabled ? engineLeft : delayedLeft);
+
+        if (writeRight)
+            right[i] = (Sample) (pending && enabled ? engineRight : delayedRight);
+    }
 }
 
 void TolvoAudioProcessor::processBlock (juce::AudioBuffer<double>& buffer, juce::MidiBuffer&)
@@ -330,5 +450,6 @@ bool TolvoAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) co
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
 {
-    return new TolvoAudioProcessor();
+    lastMade = new TolvoAudioProcessor();
+    return lastMade;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "processor/BypassDelay.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 
 class LimiterEngine;
@@ -21,6 +25,26 @@ public:
 
     void processBlock (juce::AudioBuffer<double>&, juce::MidiBuffer&) override;
     void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+
+    // The host's own bypass. VST3 and LV2 hosts get the input delayed by the
+    // look-ahead, unlimited, so a bypassed track stays in time with the
+    // latency still reported; every other format keeps the framework's
+    // undelayed pass-through (AAX's Master Bypass among them).
+    void processBlockBypassed (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    void processBlockBypassed (juce::AudioBuffer<double>&, juce::MidiBuffer&) override;
+
+    // The wrappers call this before every block, bypassed or not; it tells
+    // the bypass where a run of bypassed blocks begins.
+    void setNonRealtime (bool isNonRealtime) noexcept override;
+
+    // Returns to the state of a freshly made processor prepared at the last
+    // prepare's rate: an empty engine and an empty bypass delay.
+    void restart();
+
+    // The processor the plug-in factory last made on the calling thread, or
+    // null; forgets it, so a format layer can find the processor behind each
+    // handle it gives its host.
+    static TolvoAudioProcessor* takeLastMade() noexcept;
 
     double getTailLengthSeconds() const override;
     bool acceptsMidi() const override;
@@ -52,6 +76,10 @@ public:
 private:
     bool isLatencyExemptHost() const;
     bool isBitwigHost() const;
+    bool keepsLatencyWhenBypassed() const;
+
+    template <typename Sample>
+    void processDelayedBypass (juce::AudioBuffer<Sample>&);
 
     std::unique_ptr<LimiterEngine> limiter;
     int lookaheadSamples = 0;
@@ -61,6 +89,18 @@ private:
     // The float path widens blocks into this; sized in prepare, so the audio
     // thread never allocates (longer blocks go through it in pieces).
     juce::AudioBuffer<double> doubleBuffer;
+
+    // After a release the next prepare starts from a fresh engine, so a host's
+    // deactivate and activate equal a fresh start.
+    bool freshStartPending = false;
+
+    // Host bypass: the unlimited delayed signal, the blocks begun so far (one
+    // per setNonRealtime) and where the current bypassed run stands.
+    BypassDelay bypassDelay;
+    std::atomic<std::uint32_t> blocksBegun { 0 };
+    std::uint32_t lastBypassedBlock = 0;
+    bool bypassRunning = false;
+    int framesSinceBypassBegan = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TolvoAudioProcessor)
 };
