@@ -247,7 +247,7 @@ void TolvoAudioProcessor::processDelayedBypass (juce::AudioBuffer<Sample>& buffe
     for (int ch = numInputs; ch < juce::jmin (numOutputs, numChannels); ++ch)
         buffer.clear (ch, 0, numSamples);
 
-    const bool enabled = storedValue (*enableParam) >= 0.5f;
+    const bool enabled = enableParam->get();
     const double sampleRate = getSampleRate();
     const bool stereo = numInputs >= 2 && numOutputs >= 2 && numChannels >= 2;
     const bool writeRight = numOutputs >= 2 && numChannels >= 2;

@@ -193,7 +193,7 @@ bool render (const juce::String& tool, const juce::File& dir, const juce::AudioB
         return false;
 
     juce::ChildProcess child;
-    juce::StringArray args { tool, "--keep-latency", "--level", "-1.0", in.getFullPathName(), result.getFullPathName() };
+    juce::StringArray args { tool, "-q", "--force", "--keep-latency", "--level", "-1.0", in.getFullPathName(), result.getFullPathName() };
 
     if (! child.start (args) || ! child.waitForProcessToFinish (60000) || child.getExitCode() != 0)
         return false;
