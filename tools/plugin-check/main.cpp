@@ -166,7 +166,7 @@ bool writeWav (const juce::File& file, const juce::AudioBuffer<float>& b, double
     if (writer == nullptr)
         return false;
 
-    out.release();
+    static_cast<void> (out.release()); // the writer owns it now
     return writer->writeFromFloatArrays (b.getArrayOfReadPointers(), 2, b.getNumSamples());
 }
 
@@ -295,7 +295,7 @@ void checkFormat (CheckReport& report, Host& host, const juce::String& renderToo
     // Layouts.
     {
         using Set = juce::AudioChannelSet;
-        const auto layout = [] (Set in, Set out)
+        const auto layout = [] (const Set& in, const Set& out)
         {
             juce::AudioProcessor::BusesLayout l;
             l.inputBuses.add (in);
@@ -329,6 +329,7 @@ void checkFormat (CheckReport& report, Host& host, const juce::String& renderToo
 
         juce::Random random (7);
         std::vector<int> sizes;
+        sizes.reserve (200);
 
         for (int i = 0; i < 200; ++i)
             sizes.push_back (i % 17 == 5 ? 0 : 1 + random.nextInt (preparedBlock));
