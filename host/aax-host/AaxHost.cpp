@@ -2,20 +2,64 @@
 
 #include <chrono>
 #include <cstdio>
-#include <dirent.h>
-#include <dlfcn.h>
 #include <thread>
 #include <stdexcept>
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <tlhelp32.h>
+#else
+#include <dirent.h>
+#include <dlfcn.h>
+#endif
 
 #include "AAX_Enums.h"
 #include "AAX_UIDs.h"
 
 namespace
 {
+#if defined(_WIN32)
+void* openLibrary (const std::string& path)
+{
+    return LoadLibraryA (path.c_str());
+}
+void* findSymbol (void* library, const char* name)
+{
+    return reinterpret_cast<void*> (GetProcAddress (static_cast<HMODULE> (library), name));
+}
+bool closeLibrary (void* library) { return FreeLibrary (static_cast<HMODULE> (library)) != 0; }
+
+std::string lastLoadError()
+{
+    const auto code = GetLastError();
+    char text[512] = {};
+    FormatMessageA (FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof (text), nullptr);
+    std::string message (text);
+
+    while (! message.empty() && (message.back() == '\n' || message.back() == '\r'))
+        message.pop_back();
+
+    return "error " + std::to_string (code) + (message.empty() ? "" : ": " + message);
+}
+#else
+void* openLibrary (const std::string& path)
+{
+    return dlopen (path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+void* findSymbol (void* library, const char* name) { return dlsym (library, name); }
+bool closeLibrary (void* library) { return dlclose (library) == 0; }
+
+std::string lastLoadError()
+{
+    const char* error = dlerror();
+    return error != nullptr ? error : "unknown error";
+}
+#endif
+
 template <typename Function>
 bool resolve (void* library, const char* name, Function& function)
 {
-    function = reinterpret_cast<Function> (dlsym (library, name));
+    function = reinterpret_cast<Function> (findSymbol (library, name));
     return function != nullptr;
 }
 
@@ -45,13 +89,10 @@ void AaxHost::releaseDefinition()
 
 std::string AaxHost::load (const std::string& libraryPath)
 {
-    library = dlopen (libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    library = openLibrary (libraryPath);
 
     if (library == nullptr)
-    {
-        const char* error = dlerror();
-        return "cannot load " + libraryPath + ": " + (error != nullptr ? error : "unknown error");
-    }
+        return "cannot load " + libraryPath + ": " + lastLoadError();
 
     if (! (resolve (library, "ACFStartup", acfStartup)
            && resolve (library, "ACFShutdown", acfShutdown)
@@ -63,6 +104,17 @@ std::string AaxHost::load (const std::string& libraryPath)
         return libraryPath + " lacks an ACF entry point";
 
     return {};
+}
+
+bool AaxHost::unload()
+{
+    if (library == nullptr)
+        return false;
+
+    releaseDefinition();
+    const auto closed = closeLibrary (library);
+    library = nullptr;
+    return closed;
 }
 
 ACFRESULT AaxHost::startup() { return acfStartup (unknown()); }
@@ -182,6 +234,21 @@ int AaxHost::countThreads()
 
     int count = 0;
 
+#if defined(_WIN32)
+    const auto snapshot = CreateToolhelp32Snapshot (TH32CS_SNAPTHREAD, 0);
+
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+
+    THREADENTRY32 entry {};
+    entry.dwSize = sizeof (entry);
+
+    for (auto more = Thread32First (snapshot, &entry); more; more = Thread32Next (snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+            ++count;
+
+    CloseHandle (snapshot);
+#else
     if (DIR* tasks = opendir ("/proc/self/task"))
     {
         while (const dirent* entry = readdir (tasks))
@@ -190,6 +257,7 @@ int AaxHost::countThreads()
 
         closedir (tasks);
     }
+#endif
 
     return count;
 }

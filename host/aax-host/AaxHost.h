@@ -23,6 +23,8 @@ public:
 
     // Empty string on success, else what went wrong.
     std::string load (const std::string& libraryPath);
+    // Unloads the library at once (as a host may after closing the last window); true if it went.
+    bool unload();
 
     ACFRESULT startup();
     ACFRESULT shutdown();

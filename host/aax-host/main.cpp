@@ -3,7 +3,7 @@
 //   tolvo-aax-host scan LIB
 //   tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N]
 //   tolvo-aax-host chunks LIB
-//   tolvo-aax-host gui LIB
+//   tolvo-aax-host gui LIB [--snapshot FILE.bmp] [--unload]
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,13 +20,17 @@
 #include "JsonWriter.h"
 #include "WavFile.h"
 
+#if defined(_WIN32)
+#include "HostWindow.h"
+#endif
+
 namespace
 {
 const char* const usage =
     "usage: tolvo-aax-host scan LIB\n"
     "       tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N]\n"
     "       tolvo-aax-host chunks LIB\n"
-    "       tolvo-aax-host gui LIB\n";
+    "       tolvo-aax-host gui LIB [--snapshot FILE.bmp] [--unload]\n";
 
 const char* propertyName (int32_t id)
 {
@@ -330,6 +334,22 @@ std::string fourChar (AAX_CTypeID id)
     return s;
 }
 
+// The chunk's bytes, two hex digits each, so another host's output can be compared.
+std::string hexBytes (const std::vector<char>& data)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+
+    for (auto c : data)
+    {
+        const auto byte = static_cast<unsigned char> (c);
+        text += digits[byte >> 4];
+        text += digits[byte & 15];
+    }
+
+    return text;
+}
+
 int chunks (const char* path)
 {
     AaxHost host;
@@ -367,6 +387,7 @@ int chunks (const char* path)
                 .value ("name", name)
                 .value ("result", static_cast<int64_t> (result))
                 .value ("size", static_cast<int64_t> (data.size()))
+                .value ("data", hexBytes (data))
                 .value ("restoreResult", static_cast<int64_t> (instance.restoreChunk (id, data)))
                 .endObject();
         }
@@ -384,8 +405,27 @@ int chunks (const char* path)
     return 0;
 }
 
-int gui (const char* path)
+int gui (int argc, char** argv)
 {
+    if (argc < 3)
+        return fail (usage);
+
+    const char* path = argv[2];
+    std::string snapshot;
+    bool unload = false;
+
+    for (int i = 3; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+
+        if (arg == "--snapshot" && i + 1 < argc)
+            snapshot = argv[++i];
+        else if (arg == "--unload")
+            unload = true;
+        else
+            return fail ("unknown option " + arg + "\n" + usage);
+    }
+
     AaxHost host;
     PluginDescription description;
     std::string error;
@@ -399,11 +439,18 @@ int gui (const char* path)
     const auto threadsBefore = AaxHost::countThreads();
 
     {
+#if defined(_WIN32)
+        // A real window for the view to attach to; it outlives the instance's GUI.
+        HostWindow window (100, 100);
+#endif
         HostInstance instance (effect, effect.components.front(), 48000.0);
 
         if (instance.create() != AAX_SUCCESS)
             return fail ("the instance did not initialise");
 
+#if defined(_WIN32)
+        instance.viewContainer().nativeView = window.nativeHandle();
+#endif
         const auto opened = instance.openGui();
         AAX_Point size;
         const auto sized = instance.gui() != nullptr ? instance.gui()->GetViewSize (&size) : AAX_ERROR_NULL_OBJECT;
@@ -412,6 +459,32 @@ int gui (const char* path)
             .value ("viewSizeResult", static_cast<int64_t> (sized))
             .value ("width", static_cast<double> (size.horz))
             .value ("height", static_cast<double> (size.vert));
+
+#if defined(_WIN32)
+        window.resize (static_cast<int> (size.horz), static_cast<int> (size.vert));
+        window.pump (1500);
+        json.value ("windowWidth", static_cast<int64_t> (window.clientWidth()))
+            .value ("windowHeight", static_cast<int64_t> (window.clientHeight()));
+
+        if (! snapshot.empty())
+            json.value ("snapshotSaved", window.saveBitmap (snapshot));
+#else
+        if (! snapshot.empty())
+            return fail ("--snapshot needs a real window (Windows)");
+#endif
+        instance.closeGui();
+    }
+
+    // A host may unload the library as soon as the window is closed, while
+    // the window's update check may still be waiting for the server.
+    if (unload)
+    {
+        json.value ("shutdownResult", static_cast<int64_t> (host.shutdown()))
+            .value ("unloaded", host.unload())
+            .value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000));
+        json.endObject();
+        std::fputs (json.text().c_str(), stdout);
+        return 0;
     }
 
     json.value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000));
@@ -432,8 +505,8 @@ int main (int argc, char** argv)
         return render (argc, argv);
     if (command == "chunks" && argc == 3)
         return chunks (argv[2]);
-    if (command == "gui" && argc == 3)
-        return gui (argv[2]);
+    if (command == "gui")
+        return gui (argc, argv);
 
     std::fputs (usage, command == "--help" || command == "-h" ? stdout : stderr);
     return command == "--help" || command == "-h" ? 0 : 2;
