@@ -29,6 +29,34 @@ void* findSymbol (void* library, const char* name)
 }
 bool closeLibrary (void* library) { return FreeLibrary (static_cast<HMODULE> (library)) != 0; }
 
+// The RPC runtime's worker, which OLE drag and drop (the framework's windows
+// register for it) starts once and keeps for the life of the process: the
+// system's, not background work of the plug-in.
+bool isSystemRpcWorker (DWORD threadId)
+{
+    using QueryThread = LONG (WINAPI*) (HANDLE, int, PVOID, ULONG, PULONG);
+    static const auto query = reinterpret_cast<QueryThread> (
+        reinterpret_cast<void*> (GetProcAddress (GetModuleHandleA ("ntdll.dll"), "NtQueryInformationThread")));
+    const auto rpc = GetModuleHandleA ("rpcrt4.dll");
+
+    if (query == nullptr || rpc == nullptr)
+        return false;
+
+    const auto thread = OpenThread (THREAD_QUERY_INFORMATION, FALSE, threadId);
+
+    if (thread == nullptr)
+        return false;
+
+    constexpr int threadQuerySetWin32StartAddress = 9;
+    void* start = nullptr;
+    HMODULE module = nullptr;
+    const auto found = query (thread, threadQuerySetWin32StartAddress, &start, sizeof (start), nullptr) == 0
+                       && GetModuleHandleExA (GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                              static_cast<LPCSTR> (start), &module);
+    CloseHandle (thread);
+    return found && module == rpc;
+}
+
 std::string lastLoadError()
 {
     const auto code = GetLastError();
@@ -112,9 +140,39 @@ bool AaxHost::unload()
         return false;
 
     releaseDefinition();
+
+#if defined(_WIN32)
+    // Where the library lay, so that its place can be fenced off once it is gone.
+    auto* base = static_cast<char*> (library);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*> (base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*> (base + dos->e_lfanew);
+    const auto size = static_cast<SIZE_T> (nt->OptionalHeader.SizeOfImage);
+#endif
+
     const auto closed = closeLibrary (library);
     library = nullptr;
+
+#if defined(_WIN32)
+    // Wine, like Windows, may leave the freed pages readable for a while, so
+    // code that still runs there would seem to work; reserved without access,
+    // any return into the library faults at once.
+    unloadedRangeFenced = closed && VirtualAlloc (base, size, MEM_RESERVE, PAGE_NOACCESS) != nullptr;
+#endif
     return closed;
+}
+
+bool AaxHost::isMapped (const std::string& libraryPath)
+{
+#if defined(_WIN32)
+    return GetModuleHandleA (libraryPath.c_str()) != nullptr;
+#else
+    auto* handle = dlopen (libraryPath.c_str(), RTLD_NOW | RTLD_NOLOAD);
+
+    if (handle != nullptr)
+        dlclose (handle);
+
+    return handle != nullptr;
+#endif
 }
 
 ACFRESULT AaxHost::startup() { return acfStartup (unknown()); }
@@ -244,7 +302,7 @@ int AaxHost::countThreads()
     entry.dwSize = sizeof (entry);
 
     for (auto more = Thread32First (snapshot, &entry); more; more = Thread32Next (snapshot, &entry))
-        if (entry.th32OwnerProcessID == GetCurrentProcessId())
+        if (entry.th32OwnerProcessID == GetCurrentProcessId() && ! isSystemRpcWorker (entry.th32ThreadID))
             ++count;
 
     CloseHandle (snapshot);

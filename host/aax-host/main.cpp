@@ -462,7 +462,8 @@ int gui (int argc, char** argv)
 
 #if defined(_WIN32)
         window.resize (static_cast<int> (size.horz), static_cast<int> (size.vert));
-        window.pump (1500);
+        // Long enough to paint; a host that unloads at once closes it sooner.
+        window.pump (unload ? 200 : 1500);
         json.value ("windowWidth", static_cast<int64_t> (window.clientWidth()))
             .value ("windowHeight", static_cast<int64_t> (window.clientHeight()));
 
@@ -480,7 +481,10 @@ int gui (int argc, char** argv)
     if (unload)
     {
         json.value ("shutdownResult", static_cast<int64_t> (host.shutdown()))
+            .value ("backgroundWorkAtUnload", AaxHost::countThreads() > threadsBefore)
             .value ("unloaded", host.unload())
+            .value ("stillMapped", AaxHost::isMapped (path))
+            .value ("rangeFenced", host.unloadedRangeFenced)
             .value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000));
         json.endObject();
         std::fputs (json.text().c_str(), stdout);

@@ -6,15 +6,19 @@ stand-in host run under Wine, compared with the Linux build's own results.
     wine_checks.py pe-vst3 LIB
     wine_checks.py scan|render|bypass|chunks --wine RUN --host EXE --library DLL --linux-build DIR --work DIR
     wine_checks.py gui --wine RUN --host EXE --library DLL --work DIR [--png OUT.png]
+    wine_checks.py unload --wine RUN --host EXE --library DLL
+    wine_checks.py update|language --wine RUN --editor-check EXE --version 1.0.2
 """
 
 import argparse
 import json
 import math
 import os
+import socket
 import struct
 import subprocess
 import sys
+import threading
 
 ACF_EXPORTS = ["ACFCanUnloadNow", "ACFGetClassFactory", "ACFGetSDKVersion", "ACFRegisterComponent",
                "ACFRegisterPlugin", "ACFShutdown", "ACFStartup"]
@@ -316,9 +320,123 @@ def gui(args):
     finish()
 
 
+# --- the update check and the display language ----------------------------------------------------
+
+class LoopbackServer:
+    """One port on 127.0.0.1 that answers every request with a status, or
+    accepts and stays silent (status None); it records the request lines."""
+
+    def __init__(self, status):
+        self.status = status
+        self.requests = []
+        self.connections = 0
+        self.sock = socket.socket()
+        self.sock.bind(("127.0.0.1", 0))
+        self.sock.listen(8)
+        self.address = "http://127.0.0.1:%d" % self.sock.getsockname()[1]
+        self.held = []
+        threading.Thread(target=self.serve, daemon=True).start()
+
+    def serve(self):
+        while True:
+            try:
+                connection, _ = self.sock.accept()
+            except OSError:
+                return
+            self.connections += 1
+            if self.status is None:
+                self.held.append(connection)
+                continue
+            connection.settimeout(5)
+            try:
+                request = connection.recv(4096).decode(errors="replace")
+                self.requests.append(request.split("\r\n")[0])
+                connection.sendall(b"HTTP/1.1 %d Status\r\nContent-Length: 0\r\nConnection: close\r\n\r\n" % self.status)
+            except OSError:
+                pass
+            connection.close()
+
+    def close(self):
+        self.sock.close()
+        for c in self.held:
+            c.close()
+
+
+def editor_check(args, *arguments, env=None):
+    result = run([args.wine, args.editor_check, *arguments], env=env)
+    return json.loads(result.stdout) if result.returncode == 0 else None
+
+
+def update(args):
+    request = "GET /tolvo_update.php?v=%s HTTP/1.1" % args.version
+    for status, badge in ((202, True), (200, False), (404, False), (None, False)):
+        server = LoopbackServer(status)
+        got = editor_check(args, "badge", server.address)
+        name = "silence" if status is None else str(status)
+        if check(got is not None, "%s: the editor check failed" % name):
+            check(got["badge"] == badge, "%s: badge %s" % (name, "shown" if got["badge"] else "not shown"))
+        if status is not None:
+            check(server.requests == [request], "%s: requests %s" % (name, server.requests))
+        else:
+            check(server.connections == 1, "silence: %d connections" % server.connections)
+        server.close()
+
+    # A window closed while its check waits: the check ends by itself.
+    server = LoopbackServer(None)
+    got = editor_check(args, "close-early", server.address)
+    if check(got is not None, "close-early: the editor check failed"):
+        check(got["checksEnded"], "a closed window's check kept running: %s" % got)
+    server.close()
+    finish()
+
+
+def unload(args):
+    # The library asks its build-time server; Wine's WinINet sends that through
+    # the proxy of http_proxy, here a server that never answers, so the check
+    # is still waiting when the host unloads the library.
+    proxy = LoopbackServer(None)
+    env = dict(os.environ, http_proxy=proxy.address, https_proxy=proxy.address)
+    result = windows_host(args, "gui", args.library, "--unload", env=env)
+    if check(result.returncode == 0, "the host crashed or failed (exit %d)" % result.returncode):
+        got = json.loads(result.stdout)
+        check(got["unloaded"], "FreeLibrary failed")
+        check(not got["stillMapped"], "the library stayed mapped after FreeLibrary")
+        check(got["rangeFenced"], "the library's address range could not be fenced off after FreeLibrary")
+        check(got["backgroundWorkAtUnload"], "the update check had ended before the unload: nothing proven")
+        check(got["backgroundWorkDone"], "background work still running 10 s after the unload")
+    check(proxy.connections >= 1, "the update check never reached the proxy: nothing was waiting")
+    proxy.close()
+    finish()
+
+
+def language(args):
+    cases = [
+        ("ja_JP.UTF-8", "ja", "Meiryo UI", "新しいバージョンのTolvoがリリースされています", "Tolvoについて"),
+        ("zh_CN.UTF-8", "zh", "Microsoft YaHei UI", "新Tolvo发布", "关于Tolvo"),
+        ("zh_TW.UTF-8", "zh", "Microsoft YaHei UI", "新Tolvo发布", "关于Tolvo"),
+        ("en_US.UTF-8", "en", None, "New Tolvo is released", "About Tolvo"),
+    ]
+    for locale, prefix, typeface, question, about in cases:
+        env = dict(os.environ, LANG=locale, LC_ALL=locale)
+        got = editor_check(args, "language", env=env)
+        if not check(got is not None, "%s: the editor check failed" % locale):
+            continue
+        check(got["displayLanguage"].startswith(prefix), "%s: display language %s" % (locale, got["displayLanguage"]))
+        if typeface:
+            check(got["typeface"] == typeface, "%s: typeface %s" % (locale, got["typeface"]))
+        else:
+            check(got["typeface"] not in ("Meiryo UI", "Microsoft YaHei UI"), "%s: typeface %s" % (locale, got["typeface"]))
+        check(got["questionTitle"] == question, "%s: question title %s" % (locale, got["questionTitle"]))
+        check(got["aboutTitle"] == about, "%s: about title %s" % (locale, got["aboutTitle"]))
+        check(args.version in got["aboutMessage"], "%s: the about box lacks the version" % locale)
+    finish()
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("check", choices=["pe-aax", "pe-vst3", "scan", "render", "bypass", "chunks", "gui"])
+    parser.add_argument("check", choices=["pe-aax", "pe-vst3", "scan", "render", "bypass", "chunks", "gui", "unload",
+                                          "update", "language"])
+    parser.add_argument("--editor-check")
     parser.add_argument("--library")
     parser.add_argument("--version")
     parser.add_argument("--company")
@@ -329,7 +447,7 @@ def main():
     parser.add_argument("--png")
     args = parser.parse_args()
     {"pe-aax": pe_aax, "pe-vst3": pe_vst3, "scan": scan, "render": render, "bypass": bypass,
-     "chunks": chunks, "gui": gui}[args.check](args)
+     "chunks": chunks, "gui": gui, "unload": unload, "update": update, "language": language}[args.check](args)
 
 
 if __name__ == "__main__":
