@@ -40,8 +40,8 @@ bool pumpUntil (const std::function<bool()>& condition, int timeoutMs)
 class CheckEditor : public TolvoAudioProcessorEditor
 {
 public:
-    CheckEditor (TolvoAudioProcessor& p, const juce::String& server, const juce::String& language) :
-        TolvoAudioProcessorEditor (p, server, language)
+    CheckEditor (TolvoAudioProcessor& p, const juce::String& server, const juce::String& displayLanguage) :
+        TolvoAudioProcessorEditor (p, server, displayLanguage)
     {
         setVisible (true);
         addToDesktop (juce::ComponentPeer::windowIsTemporary);
