@@ -271,11 +271,12 @@ def render(args):
         windows = windows_host(args, "render", args.library, path, got, *options)
         if check(linux.returncode == 0 and windows.returncode == 0, "%s: a render failed" % name):
             compare_renders(reference, got, 1e-6, name)
-            # Both could agree on doing nothing: the input passes the ceiling, the output not.
+            # Both could agree on doing nothing: the input passes the ceiling, the output
+            # stays at it (the demo's sample peak ends 0.0006 dB over it, on Linux too).
             ceiling = 10 ** (float(level or "-0.1") / 20)
             peak_in = max(abs(x) for x in read_float_wav(path)[2])
             peak_out = max(abs(x) for x in read_float_wav(got)[2])
-            check(peak_in > ceiling * 1.5 and peak_out <= ceiling * (1 + 1e-6),
+            check(peak_in > ceiling * 1.5 and peak_out <= ceiling * (1 + 1e-3),
                   "%s: peaks %.4f in, %.4f out, ceiling %.4f" % (name, peak_in, peak_out, ceiling))
     finish()
 
