@@ -17,6 +17,15 @@ bool isAsciiLetters (const juce::String& s, int minLength, int maxLength)
 }
 } // namespace
 
+DisplayLanguage::Translation DisplayLanguage::translationFor (const juce::String& language)
+{
+    if (language.startsWith ("ja"))
+        return Translation::japanese;
+    if (language.startsWith ("zh"))
+        return Translation::chinese;
+    return Translation::english;
+}
+
 juce::String DisplayLanguage::get()
 {
 #if JUCE_LINUX || JUCE_BSD

@@ -10,6 +10,18 @@ class DisplayLanguage
 public:
     static juce::String get();
 
+    // Which of our translations a language takes: "ja..." Japanese,
+    // "zh..." Chinese, anything else English.
+    enum class Translation
+    {
+        japanese,
+        chinese,
+        english
+    };
+
+    // The translation for a language as get() gives it.
+    static Translation translationFor (const juce::String& language);
+
     // LC_ALL, then LC_MESSAGES, then LANG, as the C library orders them;
     // null or empty values count as unset.
     static juce::String fromLocaleVariables (const char* lcAll, const char* lcMessages, const char* lang);

@@ -35,12 +35,6 @@ void setButtonImages (juce::ImageButton& button, const juce::Image& normal,
                       0.0f);
 }
 
-// As the host sees it: on from 0.5 up.
-bool isOn (const juce::AudioProcessorParameter& parameter)
-{
-    return parameter.getValue() >= 0.5f;
-}
-
 constexpr int readoutStartX = 217;
 constexpr int digitY = 112;
 constexpr int pointY = 182;
@@ -138,10 +132,16 @@ TolvoAudioProcessorEditor::~TolvoAudioProcessorEditor()
 
 juce::String TolvoAudioProcessorEditor::typefaceForLanguage (const juce::String& displayLanguage)
 {
-    if (displayLanguage.startsWith ("zh"))
-        return "Microsoft YaHei UI";
-    if (displayLanguage.startsWith ("ja"))
-        return "Meiryo UI";
+    switch (DisplayLanguage::translationFor (displayLanguage))
+    {
+        case DisplayLanguage::Translation::japanese:
+            return "Meiryo UI";
+        case DisplayLanguage::Translation::chinese:
+            return "Microsoft YaHei UI";
+        case DisplayLanguage::Translation::english:
+            break;
+    }
+
     return {};
 }
 
@@ -154,7 +154,7 @@ void TolvoAudioProcessorEditor::paint (juce::Graphics& g)
 {
     g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
 
-    if (processor.enableParam != nullptr && isOn (*processor.enableParam))
+    if (processor.enableParam != nullptr && processor.enableParam->get())
     {
         g.drawImageAt (backgroundOnImage(), 0, 0);
         drawLevelReadout (g, displayedLevel);
@@ -223,7 +223,7 @@ void TolvoAudioProcessorEditor::resized()
 void TolvoAudioProcessorEditor::timerCallback()
 {
     if (enableButton != nullptr && processor.enableParam != nullptr)
-        enableButton->setToggleState (isOn (*processor.enableParam), juce::dontSendNotification);
+        enableButton->setToggleState (processor.enableParam->get(), juce::dontSendNotification);
 
     if (processor.levelParam != nullptr)
         displayedLevel = (double) processor.levelParam->get();
@@ -255,7 +255,7 @@ void TolvoAudioProcessorEditor::buttonClicked (juce::Button* button)
 
     if (button == &plusButton || button == &minusButton)
     {
-        if (processor.enableParam != nullptr && isOn (*processor.enableParam))
+        if (processor.enableParam != nullptr && processor.enableParam->get())
             stepLevel (button == &plusButton ? 0.1f : -0.1f);
 
         return;

@@ -1,7 +1,6 @@
 #include "UpdateCheck.h"
 
-#include <system_error>
-#include <thread>
+#include "UnloadSafeThread.h"
 
 std::atomic<int> UpdateCheck::running { 0 };
 
@@ -30,21 +29,16 @@ void UpdateCheck::startInBackground (const juce::String& serverAddress,
 {
     ++running;
 
-    try
-    {
-        std::thread ([endpoint = endpointFor (serverAddress), flag = std::move (updateAvailable)]
-                     {
-                         if (isNewerVersionAvailable (endpoint))
-                             flag->store (true);
+    const bool started = UnloadSafeThread::start ([endpoint = endpointFor (serverAddress), flag = std::move (updateAvailable)]
+                                                  {
+                                                      if (isNewerVersionAvailable (endpoint))
+                                                          flag->store (true);
 
-                         --running; })
-            .detach();
-    }
-    catch (const std::system_error&)
-    {
-        // No thread, no check: the window simply shows no badge.
+                                                      --running; });
+
+    // No thread, no check: the window simply shows no badge.
+    if (! started)
         --running;
-    }
 }
 
 int UpdateCheck::numRunning()

@@ -19,7 +19,9 @@ public:
 
     // Runs the check on a new detached thread and stores the answer in the
     // flag. The thread owns a share of the flag, so a window closed before the
-    // answer arrives leaves the thread nothing of the window to write into.
+    // answer arrives leaves the thread nothing of the window to write into;
+    // and it keeps the library loaded until it ends, so a host that unloads
+    // the plug-in meanwhile does not pull the code from under it.
     static void startInBackground (const juce::String& serverAddress,
                                    std::shared_ptr<std::atomic<bool>> updateAvailable);
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "limiter/SincTable.h"
+
+#include <cmath>
+#include <limits>
 #include <vector>
 
 // Two-channel look-ahead peak limiter, one sample frame per call.
@@ -28,19 +32,42 @@ public:
                               double inputGain, double outputGain, double thresholdDb, double ratio,
                               double attackMs, double releaseMs, double kneeDb) noexcept;
 
-    int getLength() const noexcept { return length; }
-
     // Four-tap sinc estimate of the peak between ring[c] and ring[c + 1].
     double interpolatedPeak (const double* ring, int c, double sampleRate) const noexcept;
 
-    // Read-only views of the gain state, for tests and tools.
+    // Held gain reduction of a channel after its last processed sample, dB.
     double getHeldReductionDb (int channel) const noexcept { return heldReductionDb[channel]; }
+    // Smoothed gain reduction of a channel, the one that set its last gain, dB.
     double getSmoothedReductionDb (int channel) const noexcept { return smoothedReductionDb[channel]; }
+    // Release time of a channel's last processed sample, ms.
     double getReleaseTimeMs (int channel) const noexcept { return releaseTimeMs[channel]; }
+    // Release coefficient of a channel's last processed sample.
     double getReleaseCoefficient (int channel) const noexcept { return releaseCoefficient[channel]; }
 
 private:
+    // One point of the gain computer's static curve with its soft knee.
+    struct CurvePoint
+    {
+        double levelDb = 0.0; // xG
+        double curveDb = 0.0; // yG
+        double reductionDb = 0.0; // xL = xG - yG
+        bool doublesAttack = false; // in the knee's middle: doubled attack while the curve rises
+    };
+
+    static CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept;
+    int nextPosition (int position) const noexcept { return position + 1 >= length ? 0 : position + 1; }
     void processSegment (int channel, double* ring, int start, double sampleRate, double levelDb) noexcept;
+    void runGainOverSegment (int channel, double* ring, int first, double detector, double sampleRate,
+                             double levelDb, double releaseMs) noexcept;
+    void runReleaseOnlyOverSegment (int channel, double* ring, int first, const CurvePoint& live,
+                                    const CurvePoint& zero, double r) noexcept;
+    double releaseCoefficientFor (int channel, double sampleRate, double releaseMs) noexcept;
+    double attackCoefficientFor (int channel, double sampleRate, double attackMs) noexcept;
+    void setRate (double sampleRate) noexcept;
+    double ceilingFor (double levelDb) noexcept;
+
+    template <typename Visit>
+    void walkSegment (int first, Visit&& visit) const noexcept;
 
     int length = 0;
     std::vector<double> bufferLeft;
@@ -60,4 +87,55 @@ private:
     double attackCoefficient[2] {};
     double releaseCoefficient[2] {};
     double coefficientSampleRate[2] {};
+
+    // Pure functions of the rate and of Level, kept until they change.
+    double rate = std::numeric_limits<double>::quiet_NaN();
+    double minimumSegment = 0.0;
+    double ceilingLevelDb = std::numeric_limits<double>::quiet_NaN();
+    double ceiling = 0.0;
+    SincTable sinc;
 };
+
+inline void LimiterEngine::processSample (double inLeft, double inRight, double* outLeft, double* outRight,
+                                          double sampleRate, double levelDb, bool mono) noexcept
+{
+    if (length < 2)
+    {
+        // Unsized: nothing to delay through.
+        *outLeft = inLeft;
+        *outRight = inRight;
+        return;
+    }
+
+    const int w = writePosition;
+    double* const left = bufferLeft.data();
+    double* const right = bufferRight.data();
+
+    *outLeft = left[w];
+    *outRight = right[w];
+    left[w] = inLeft;
+    right[w] = inRight;
+
+    // A product of exactly 0 is no crossing: +a, 0, -b stays one half-wave.
+    const bool leftCrossed = inLeft * previousLeft < 0.0;
+    const bool rightCrossed = inRight * previousRight < 0.0;
+    previousLeft = inLeft;
+    previousRight = inRight;
+
+    if (! (sampleRate == rate))
+        setRate (sampleRate);
+
+    if (leftCrossed && std::abs ((double) w - (double) segmentStartLeft) >= minimumSegment)
+    {
+        processSegment (0, left, segmentStartLeft, sampleRate, levelDb);
+        segmentStartLeft = w;
+    }
+
+    if (! mono && rightCrossed && std::abs ((double) w - (double) segmentStartRight) >= minimumSegment)
+    {
+        processSegment (1, right, segmentStartRight, sampleRate, levelDb);
+        segmentStartRight = w;
+    }
+
+    writePosition = nextPosition (w);
+}

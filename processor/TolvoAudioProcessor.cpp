@@ -83,11 +83,6 @@ double readAttribute (const juce::XmlElement& xml, const char* name, double valu
     return xml.hasAttribute (name) ? readNumber (xml.getStringAttribute (name)) : valueIfMissing;
 }
 
-// The switch's raw stored value; on means 0.5 or more, and NaN is off.
-float storedValue (const juce::AudioProcessorParameter& parameter)
-{
-    return parameter.getValue();
-}
 } // namespace
 
 TolvoAudioProcessor::TolvoAudioProcessor() :
@@ -168,7 +163,7 @@ void TolvoAudioProcessor::releaseResources()
 void TolvoAudioProcessor::processBlock (juce::AudioBuffer<double>& buffer, juce::MidiBuffer&)
 {
     // Off, or NaN: the block stays exactly as it came, undelayed.
-    if (! (storedValue (*enableParam) >= 0.5f))
+    if (! enableParam->get())
         return;
 
     const int numChannels = buffer.getNumChannels();
@@ -285,7 +280,7 @@ void TolvoAudioProcessor::changeProgramName (int, const juce::String&) {}
 void TolvoAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement xml (TolvoParameters::stateTag);
-    xml.setAttribute (TolvoParameters::enableId, storedValue (*enableParam) >= 0.5f ? 1 : 0);
+    xml.setAttribute (TolvoParameters::enableId, enableParam->get() ? 1 : 0);
     xml.setAttribute (TolvoParameters::levelId, (double) levelParam->get());
 
     destData.reset();
@@ -311,7 +306,7 @@ void TolvoAudioProcessor::setStateInformation (const void* data, int sizeInBytes
         return;
 
     // Any number of 0.5 or more means on; store a legal switch value.
-    const double currentEnable = storedValue (*enableParam) >= 0.5f ? 1.0 : 0.0;
+    const double currentEnable = enableParam->get() ? 1.0 : 0.0;
     const double enable = readAttribute (*xml, TolvoParameters::enableId, currentEnable);
     enableParam->setValueNotifyingHost (enable >= 0.5 ? 1.0f : 0.0f);
 

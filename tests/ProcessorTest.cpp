@@ -67,6 +67,8 @@ TEST (Processor, FreshInstanceHasTheDocumentedFace)
     ASSERT_EQ (params.size(), 2);
     EXPECT_EQ (params[0], p.enableParam);
     EXPECT_EQ (params[1], p.levelParam);
+    // Spelled out, not taken from the constants: saved projects and host
+    // automation hold these very values.
     EXPECT_EQ (p.enableParam->getParameterID(), "dbEnable");
     EXPECT_EQ (p.enableParam->getName (100), "Enable");
     EXPECT_EQ (p.levelParam->getParameterID(), "dbMain");

@@ -5,7 +5,8 @@
 
 // Program-like stereo material, repeatable from run to run, in a 10 s cycle:
 // kick and bass, then tone bursts over the bass, then a transient-rich
-// passage of snare and hat hits. Peaks sit near 3.0 (about +9.5 dBFS).
+// passage of snare and hat hits. Unscaled, peaks sit near 3.0 (about
+// +9.5 dBFS); callers scale it to the level they need.
 inline std::vector<double> makeProgramSignal (int frames, double rate, int channel)
 {
     constexpr double pi = 3.14159265358979323846;

@@ -97,7 +97,7 @@ constexpr acfCLSID noClass = { 0, 0, 0, { 0, 0, 0, 0, 0, 0, 0, 0 } };
 template <typename T>
 T* notYetWritten()
 {
-    return reinterpret_cast<T*> (static_cast<uintptr_t> (0x10));
+    return reinterpret_cast<T*> (static_cast<uintptr_t> (0x10)); // NOLINT(performance-no-int-to-ptr): a marker, never dereferenced
 }
 } // namespace
 
@@ -245,10 +245,6 @@ acfUInt32 AaxHost::Release() { return static_cast<acfUInt32> (--references); }
 ACFRESULT AaxHost::Trace (int32_t, const char* message)
 {
     traces.emplace_back (message != nullptr ? message : "");
-
-    if (echoTraces)
-        std::fprintf (stderr, "trace: %s\n", traces.back().c_str());
-
     return ACF_OK;
 }
 

@@ -35,7 +35,7 @@ public:
     ACFRESULT shutdown();
     // Runs ACFRegisterPlugin with the given log (a fresh one when null).
     ACFRESULT registerPlugin (DescriptionLog* log = nullptr);
-    ACFRESULT registerComponent (void** definition);
+    ACFRESULT registerComponent (void** out);
     ACFRESULT getClassFactory (void** factory);
     ACFRESULT getSDKVersion (acfUInt64* version);
     ACFRESULT canUnloadNow();
@@ -65,7 +65,6 @@ public:
     bool FeatureProperty (const acfUID& feature, int32_t property, int32_t* value) override;
 
     std::vector<std::string> traces;
-    bool echoTraces = false;
     bool throwOnQuery = false; // makes every QueryInterface throw, to test the exports' catch-all
     int references = 0;
 
@@ -73,20 +72,19 @@ private:
     IACFUnknown* unknown() { return static_cast<AAX_IACFHostServices*> (this); }
 
     void* library = nullptr;
-    ACFRESULT (*acfStartup)
-    (IACFUnknown*) = nullptr;
-    ACFRESULT (*acfShutdown)
-    (IACFUnknown*) = nullptr;
-    ACFRESULT (*acfRegisterPlugin)
-    (IACFUnknown*, IACFPluginDefinition**) = nullptr;
-    ACFRESULT (*acfRegisterComponent)
-    (IACFUnknown*, const acfCLSID&, IACFComponentDefinition**) = nullptr;
-    ACFRESULT (*acfGetClassFactory)
-    (IACFUnknown*, const acfCLSID&, const acfIID&, void**) = nullptr;
-    ACFRESULT (*acfCanUnloadNow)
-    (IACFUnknown*) = nullptr;
-    ACFRESULT (*acfGetSDKVersion)
-    (acfUInt64*) = nullptr;
+    using UnknownCall = ACFRESULT (*) (IACFUnknown*);
+    using RegisterPluginCall = ACFRESULT (*) (IACFUnknown*, IACFPluginDefinition**);
+    using RegisterComponentCall = ACFRESULT (*) (IACFUnknown*, const acfCLSID&, IACFComponentDefinition**);
+    using ClassFactoryCall = ACFRESULT (*) (IACFUnknown*, const acfCLSID&, const acfIID&, void**);
+    using SdkVersionCall = ACFRESULT (*) (acfUInt64*);
+
+    UnknownCall acfStartup = nullptr;
+    UnknownCall acfShutdown = nullptr;
+    RegisterPluginCall acfRegisterPlugin = nullptr;
+    RegisterComponentCall acfRegisterComponent = nullptr;
+    ClassFactoryCall acfGetClassFactory = nullptr;
+    UnknownCall acfCanUnloadNow = nullptr;
+    SdkVersionCall acfGetSDKVersion = nullptr;
 
     std::unique_ptr<DescriptionLog> ownLog = std::make_unique<DescriptionLog>();
     DescriptionLog* currentLog = nullptr;

@@ -7,15 +7,12 @@
 #include "AAX_CString.h"
 #include "AAX_Errors.h"
 
-namespace
-{
-std::string formatValue (double v)
+std::string HostInstance::formatValue (double v)
 {
     char text[64];
     std::snprintf (text, sizeof (text), "%.9g", v);
     return text;
 }
-} // namespace
 
 HostInstance::HostInstance (const PluginDescription::Effect& effect, const PluginDescription::Component& comp,
                             double sampleRate, int32_t inputStemFormat, int32_t outputStemFormat) :
@@ -54,7 +51,7 @@ AAX_Result HostInstance::create()
     for (const auto& field : component.fields)
         lastField = field.index > lastField ? field.index : lastField;
 
-    context.assign (static_cast<size_t> (lastField + 1), nullptr);
+    context.assign (static_cast<size_t> (lastField) + 1, nullptr);
     fieldMemory.reserve (component.fields.size());
 
     for (const auto& field : component.fields)

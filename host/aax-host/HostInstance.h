@@ -96,6 +96,9 @@ public:
     // What the plug-in told the host, in order: "latency 1440", "touch dbMain",
     // "set dbMain 0.5", "current dbMain 0.5", "release dbMain", "register dbMain".
     std::vector<std::string> events;
+
+    // How values appear in events: nine significant digits.
+    static std::string formatValue (double v);
     std::vector<int32_t> latencyReports;
     int references = 0;
 

@@ -8,12 +8,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "processor/BlockSize.h"
+#include "processor/TolvoParameters.h"
 
 #include "AAX_CString.h"
+#include "AAX_Enums.h"
 #include "AAX_Errors.h"
 #include "AaxHost.h"
 #include "HostInstance.h"
@@ -32,31 +35,29 @@ const char* const usage =
     "       tolvo-aax-host chunks LIB\n"
     "       tolvo-aax-host gui LIB [--snapshot FILE.bmp] [--unload]\n";
 
+// The property's name in the SDK's own enumeration, for readers of the scan.
 const char* propertyName (int32_t id)
 {
+#define TOLVO_PROPERTY_NAME(property) \
+    case property:                    \
+        return #property;
+
     switch (id)
     {
-        case 11:
-            return "AAX_eProperty_ManufacturerID";
-        case 12:
-            return "AAX_eProperty_ProductID";
-        case 13:
-            return "AAX_eProperty_PlugInID_Native";
-        case 14:
-            return "AAX_eProperty_PlugInID_AudioSuite";
-        case 51:
-            return "AAX_eProperty_InputStemFormat";
-        case 52:
-            return "AAX_eProperty_OutputStemFormat";
-        case 60:
-            return "AAX_eProperty_CanBypass";
-        case 116:
-            return "AAX_eProperty_SupportsSideChainInput";
-        case 304:
-            return "AAX_eProperty_Constraint_MultiMonoSupport";
+        TOLVO_PROPERTY_NAME (AAX_eProperty_ManufacturerID)
+        TOLVO_PROPERTY_NAME (AAX_eProperty_ProductID)
+        TOLVO_PROPERTY_NAME (AAX_eProperty_PlugInID_Native)
+        TOLVO_PROPERTY_NAME (AAX_eProperty_PlugInID_AudioSuite)
+        TOLVO_PROPERTY_NAME (AAX_eProperty_InputStemFormat)
+        TOLVO_PROPERTY_NAME (AAX_eProperty_OutputStemFormat)
+        TOLVO_PROPERTY_NAME (AAX_eProperty_CanBypass)
+        TOLVO_PROPERTY_NAME (AAX_eProperty_SupportsSideChainInput)
+        TOLVO_PROPERTY_NAME (AAX_eProperty_Constraint_MultiMonoSupport)
         default:
             return "";
     }
+
+#undef TOLVO_PROPERTY_NAME
 }
 
 int fail (const std::string& message)
@@ -65,9 +66,9 @@ int fail (const std::string& message)
     return 1;
 }
 
-// Loads, starts and registers, and reads back a description with at
-// least one effect that has a component.
-bool open (AaxHost& host, const char* path, PluginDescription& description, std::string& error)
+// Loads and starts the library, registers it and reads back its description;
+// false (with the reason) only when the library cannot be loaded.
+bool load (AaxHost& host, const char* path, ACFRESULT& registerResult, PluginDescription& description, std::string& error)
 {
     error = host.load (path);
 
@@ -75,15 +76,25 @@ bool open (AaxHost& host, const char* path, PluginDescription& description, std:
         return false;
 
     host.startup();
-    const auto result = host.registerPlugin();
+    registerResult = host.registerPlugin();
+    description = host.log().describe();
+    return true;
+}
+
+// As load, and the registration must succeed with at least one effect that
+// has a component.
+bool open (AaxHost& host, const char* path, PluginDescription& description, std::string& error)
+{
+    ACFRESULT result = 0;
+
+    if (! load (host, path, result, description, error))
+        return false;
 
     if (result != 0)
     {
         error = "ACFRegisterPlugin failed with " + std::to_string (result);
         return false;
     }
-
-    description = host.log().describe();
 
     if (description.effects.empty() || description.effects.front().components.empty())
     {
@@ -125,28 +136,100 @@ void writeParameters (JsonWriter& json, const HostInstance& instance)
     json.endArray();
 }
 
+void writeComponent (JsonWriter& json, const PluginDescription::Component& component)
+{
+    json.beginObject()
+        .hex ("inputStemFormat", static_cast<uint32_t> (component.inputStemFormat))
+        .hex ("outputStemFormat", static_cast<uint32_t> (component.outputStemFormat))
+        .pointer ("processProc", component.processProc)
+        .beginArray ("fields");
+
+    for (const auto& field : component.fields)
+    {
+        json.beginObject().value ("index", static_cast<int64_t> (field.index)).value ("kind", field.kind);
+
+        if (field.size >= 0)
+            json.value ("size", field.size);
+        if (field.portType >= 0)
+            json.value ("portType", field.portType);
+
+        json.endObject();
+    }
+
+    json.endArray().beginArray ("properties");
+
+    for (const auto& property : component.properties)
+    {
+        json.beginObject()
+            .value ("number", static_cast<int64_t> (property.first))
+            .value ("name", propertyName (property.first))
+            .value ("value", static_cast<int64_t> (property.second))
+            .hex ("hex", static_cast<uint32_t> (property.second))
+            .endObject();
+    }
+
+    json.endArray().endObject();
+}
+
+void writeEffect (JsonWriter& json, const PluginDescription::Effect& effect)
+{
+    json.beginObject().value ("identifier", effect.identifier).beginArray ("names");
+
+    for (const auto& name : effect.names)
+        json.value (nullptr, name);
+
+    json.endArray().beginArray ("categories");
+
+    for (auto category : effect.categories)
+        json.value (nullptr, static_cast<int64_t> (category));
+
+    json.endArray().beginArray ("procPtrs");
+
+    for (const auto& proc : effect.procPtrs)
+        json.beginObject().value ("id", static_cast<int64_t> (proc.first)).pointer ("pointer", proc.second).endObject();
+
+    json.endArray().beginArray ("components");
+
+    for (const auto& component : effect.components)
+        writeComponent (json, component);
+
+    json.endArray();
+
+    // What an instance shows: its parameters and the host's bypass.
+    if (! effect.components.empty())
+    {
+        HostInstance instance (effect, effect.components.front(), 48000.0);
+
+        if (instance.create() == AAX_SUCCESS)
+        {
+            writeParameters (json, instance);
+            json.value ("masterBypass", instance.masterBypassID());
+        }
+    }
+
+    json.endObject();
+}
+
 int scan (const char* path)
 {
     AaxHost host;
-    std::string error = host.load (path);
+    ACFRESULT result = 0;
+    PluginDescription description;
+    std::string error;
 
-    if (! error.empty())
+    if (! load (host, path, result, description, error))
         return fail (error);
 
     acfUInt64 version = 0;
     host.getSDKVersion (&version);
-    host.startup();
-    const auto result = host.registerPlugin();
-    const auto description = host.log().describe();
+    char versionText[32];
+    std::snprintf (versionText, sizeof (versionText), "0x%016llX", static_cast<unsigned long long> (version));
 
     JsonWriter json;
     json.beginObject()
         .value ("library", path)
-        .value ("registerResult", static_cast<int64_t> (result));
-
-    char versionText[32];
-    std::snprintf (versionText, sizeof (versionText), "0x%016llX", static_cast<unsigned long long> (version));
-    json.value ("sdkVersion", versionText)
+        .value ("registerResult", static_cast<int64_t> (result))
+        .value ("sdkVersion", versionText)
         .value ("manufacturer", description.manufacturer)
         .beginArray ("packageNames");
 
@@ -159,74 +242,7 @@ int scan (const char* path)
         .beginArray ("effects");
 
     for (const auto& effect : description.effects)
-    {
-        json.beginObject().value ("identifier", effect.identifier).beginArray ("names");
-
-        for (const auto& name : effect.names)
-            json.value (nullptr, name);
-
-        json.endArray().beginArray ("categories");
-
-        for (auto category : effect.categories)
-            json.value (nullptr, static_cast<int64_t> (category));
-
-        json.endArray().beginArray ("procPtrs");
-
-        for (const auto& proc : effect.procPtrs)
-            json.beginObject().value ("id", static_cast<int64_t> (proc.first)).pointer ("pointer", proc.second).endObject();
-
-        json.endArray().beginArray ("components");
-
-        for (const auto& component : effect.components)
-        {
-            json.beginObject()
-                .hex ("inputStemFormat", static_cast<uint32_t> (component.inputStemFormat))
-                .hex ("outputStemFormat", static_cast<uint32_t> (component.outputStemFormat))
-                .pointer ("processProc", component.processProc)
-                .beginArray ("fields");
-
-            for (const auto& field : component.fields)
-            {
-                json.beginObject().value ("index", static_cast<int64_t> (field.index)).value ("kind", field.kind);
-
-                if (field.size >= 0)
-                    json.value ("size", field.size);
-                if (field.portType >= 0)
-                    json.value ("portType", field.portType);
-
-                json.endObject();
-            }
-
-            json.endArray().beginArray ("properties");
-
-            for (const auto& property : component.properties)
-            {
-                json.beginObject()
-                    .value ("number", static_cast<int64_t> (property.first))
-                    .value ("name", propertyName (property.first))
-                    .value ("value", static_cast<int64_t> (property.second))
-                    .hex ("hex", static_cast<uint32_t> (property.second))
-                    .endObject();
-            }
-
-            json.endArray().endObject();
-        }
-
-        json.endArray();
-
-        if (! effect.components.empty())
-        {
-            HostInstance instance (effect, effect.components.front(), 48000.0);
-
-            if (instance.create() == AAX_SUCCESS)
-            {
-                writeParameters (json, instance);
-                json.value ("masterBypass", instance.masterBypassID());
-            }
-        }
-
-        json.endObject();
-    }
+        writeEffect (json, effect);
 
     json.endArray().beginArray ("traces");
 
@@ -304,10 +320,10 @@ int render (int argc, char** argv)
         {
             double normalized = 0;
 
-            if (instance.effect()->GetParameterValueFromString ("dbMain", &normalized, AAX_CString (level.c_str())) != AAX_SUCCESS)
+            if (instance.effect()->GetParameterValueFromString (TolvoParameters::levelId, &normalized, AAX_CString (level.c_str())) != AAX_SUCCESS)
                 return fail ("the plug-in does not read the level '" + level + "'");
 
-            instance.setParameter ("dbMain", normalized);
+            instance.setParameter (TolvoParameters::levelId, normalized);
         }
 
         if (bypass)
@@ -350,7 +366,13 @@ std::string hexBytes (const std::vector<char>& data)
     return text;
 }
 
-int chunks (const char* path)
+// The frame of chunks: the library opened, one instance of
+// its first component at 48 kHz examined by body, then shut down, and the
+// findings printed as one JSON object. afterInstance runs once the instance
+// has gone, told how many threads ran before it was made.
+int examineFirstInstance (const char* path,
+                          const std::function<void (HostInstance&, JsonWriter&)>& body,
+                          const std::function<void (JsonWriter&, int threadsBefore)>& afterInstance = nullptr)
 {
     AaxHost host;
     PluginDescription description;
@@ -362,6 +384,7 @@ int chunks (const char* path)
     const auto& effect = description.effects.front();
     JsonWriter json;
     json.beginObject();
+    const auto threadsBefore = AaxHost::countThreads();
 
     {
         HostInstance instance (effect, effect.components.front(), 48000.0);
@@ -369,40 +392,50 @@ int chunks (const char* path)
         if (instance.create() != AAX_SUCCESS)
             return fail ("the instance did not initialise");
 
-        int32_t count = 0;
-        instance.effect()->GetNumberOfChunks (&count);
-        json.value ("numberOfChunks", static_cast<int64_t> (count)).beginArray ("chunks");
-
-        for (int32_t i = 0; i < count; ++i)
-        {
-            AAX_CTypeID id = 0;
-            instance.effect()->GetChunkIDFromIndex (i, &id);
-            std::vector<char> data;
-            std::string name;
-            const auto result = instance.saveChunk (id, data, &name);
-
-            json.beginObject()
-                .value ("index", static_cast<int64_t> (i))
-                .value ("id", fourChar (id))
-                .value ("name", name)
-                .value ("result", static_cast<int64_t> (result))
-                .value ("size", static_cast<int64_t> (data.size()))
-                .value ("data", hexBytes (data))
-                .value ("restoreResult", static_cast<int64_t> (instance.restoreChunk (id, data)))
-                .endObject();
-        }
-
-        AAX_CTypeID unused = 0;
-        uint32_t size = 0;
-        json.endArray()
-            .value ("wrongIndexResult", static_cast<int64_t> (instance.effect()->GetChunkIDFromIndex (count, &unused)))
-            .value ("wrongIDResult", static_cast<int64_t> (instance.effect()->GetChunkSize (0x78787878, &size)));
+        body (instance, json);
     }
+
+    if (afterInstance != nullptr)
+        afterInstance (json, threadsBefore);
 
     host.shutdown();
     json.value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow())).endObject();
     std::fputs (json.text().c_str(), stdout);
     return 0;
+}
+
+int chunks (const char* path)
+{
+    return examineFirstInstance (path, [] (HostInstance& instance, JsonWriter& json)
+                                 {
+                                     int32_t count = 0;
+                                     instance.effect()->GetNumberOfChunks (&count);
+                                     json.value ("numberOfChunks", static_cast<int64_t> (count)).beginArray ("chunks");
+
+                                     for (int32_t i = 0; i < count; ++i)
+                                     {
+                                         AAX_CTypeID id = 0;
+                                         instance.effect()->GetChunkIDFromIndex (i, &id);
+                                         std::vector<char> data;
+                                         std::string name;
+                                         const auto result = instance.saveChunk (id, data, &name);
+
+                                         json.beginObject()
+                                             .value ("index", static_cast<int64_t> (i))
+                                             .value ("id", fourChar (id))
+                                             .value ("name", name)
+                                             .value ("result", static_cast<int64_t> (result))
+                                             .value ("size", static_cast<int64_t> (data.size()))
+                                             .value ("data", hexBytes (data))
+                                             .value ("restoreResult", static_cast<int64_t> (instance.restoreChunk (id, data)))
+                                             .endObject();
+                                     }
+
+                                     AAX_CTypeID unused = 0;
+                                     uint32_t size = 0;
+                                     json.endArray()
+                                         .value ("wrongIndexResult", static_cast<int64_t> (instance.effect()->GetChunkIDFromIndex (count, &unused)))
+                                         .value ("wrongIDResult", static_cast<int64_t> (instance.effect()->GetChunkSize (0x78787878, &size))); });
 }
 
 int gui (int argc, char** argv)

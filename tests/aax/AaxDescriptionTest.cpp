@@ -22,7 +22,14 @@ using Properties = std::vector<std::pair<int32_t, int32_t>>;
 
 Properties expectedProperties (int32_t stem, int32_t native, int32_t audioSuite)
 {
-    return { { 11, 0x4D616E75 }, { 12, 0x517A3472 }, { 60, 1 }, { 51, stem }, { 52, stem }, { 13, native }, { 14, audioSuite }, { 304, 1 } };
+    return { { AAX_eProperty_ManufacturerID, 0x4D616E75 }, // 'Manu'
+             { AAX_eProperty_ProductID, 0x517A3472 }, // 'Qz4r'
+             { AAX_eProperty_CanBypass, 1 },
+             { AAX_eProperty_InputStemFormat, stem },
+             { AAX_eProperty_OutputStemFormat, stem },
+             { AAX_eProperty_PlugInID_Native, native },
+             { AAX_eProperty_PlugInID_AudioSuite, audioSuite },
+             { AAX_eProperty_Constraint_MultiMonoSupport, 1 } };
 }
 
 std::vector<std::string> methodsOf (const DescriptionLog& log, int32_t objectID)
@@ -87,12 +94,12 @@ TEST (AaxLibrary, DescribesOneEffectWithTheMakersIdentity)
 
     ASSERT_EQ (d.effects.size(), 1u);
     const auto& effect = d.effects[0];
-    EXPECT_EQ (effect.identifier, "com.korvald.Tolvo");
+    EXPECT_EQ (effect.identifier, TOLVO_AAX_IDENTIFIER);
     EXPECT_EQ (effect.names, std::vector<std::string> { "Tolvo" });
     EXPECT_EQ (effect.categories, std::vector<uint32_t> { 2 });
-    EXPECT_EQ (d.manufacturer, "KORVALD");
+    EXPECT_EQ (d.manufacturer, JucePlugin_Manufacturer);
     EXPECT_EQ (d.packageNames, (std::vector<std::string> { "Tolvo", "Tolvo" }));
-    EXPECT_EQ (d.packageVersion, 0x00010002u);
+    EXPECT_EQ (d.packageVersion, static_cast<uint32_t> (JucePlugin_VersionCode));
 
     // The GUI factory first, then the effect-parameters factory.
     ASSERT_EQ (effect.procPtrs.size(), 2u);
@@ -284,10 +291,14 @@ TEST (AaxHostTool, ScanPrintsTheDescription)
     std::string out;
     ASSERT_EQ (run (std::string (TOLVO_AAX_HOST_PATH) + " scan " + libraryPath, &out), 0) << out;
 
-    for (const char* expected : { "\"identifier\": \"com.korvald.Tolvo\"", "\"manufacturer\": \"KORVALD\"",
-                                  "\"packageVersionHex\": \"0x00010002\"", "\"sdkVersion\": \"0x0000020300BF7318\"",
-                                  "\"hex\": \"0x6A636262\"", "\"hex\": \"0x6A796363\"", "\"shortName\": \"Leve\"",
-                                  "\"steps\": 2048", "\"masterBypass\": \"MasterBypassID\"", "\"canUnloadNow\": 0" })
+    char versionHex[64];
+    std::snprintf (versionHex, sizeof (versionHex), "\"packageVersionHex\": \"0x%08X\"", static_cast<unsigned> (JucePlugin_VersionCode));
+    const std::string identifier = std::string ("\"identifier\": \"") + TOLVO_AAX_IDENTIFIER + "\"";
+    const std::string manufacturer = std::string ("\"manufacturer\": \"") + JucePlugin_Manufacturer + "\"";
+
+    for (const auto& expected : std::vector<std::string> { identifier, manufacturer, std::string (versionHex), std::string ("\"sdkVersion\": \"0x0000020300BF7318\""),
+                                                           "\"hex\": \"0x6A636262\"", "\"hex\": \"0x6A796363\"", "\"shortName\": \"Leve\"",
+                                                           "\"steps\": 2048", "\"masterBypass\": \"MasterBypassID\"", "\"canUnloadNow\": 0" })
         EXPECT_NE (out.find (expected), std::string::npos) << expected;
 
     EXPECT_NE (run (std::string (TOLVO_AAX_HOST_PATH) + " scan /nonexistent/Tolvo.aaxdll 2>/dev/null"), 0);

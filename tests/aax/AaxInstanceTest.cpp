@@ -13,11 +13,15 @@
 #include "AaxTestSupport.h"
 #include "ProcessorState.h"
 #include "WavFile.h"
+#include "processor/TolvoParameters.h"
 
 using namespace aaxtest;
 
 namespace
 {
+using TolvoParameters::enableId;
+using TolvoParameters::levelId;
+
 constexpr AAX_CTypeID elck = 0x656C636B;
 constexpr AAX_CTypeID juce = 0x6A756365;
 
@@ -59,12 +63,6 @@ bool hasEvent (const HostInstance& instance, const std::string& event)
     return std::find (instance.events.begin(), instance.events.end(), event) != instance.events.end();
 }
 
-std::string formatted (double v)
-{
-    char text[64];
-    std::snprintf (text, sizeof (text), "%.9g", v);
-    return text;
-}
 } // namespace
 
 TEST (AaxInstance, ReportsThirtyMillisecondsOfLatencyAtEachRate)
@@ -128,10 +126,10 @@ TEST (AaxInstance, ShowsTheHostThreeParametersInOrder)
 
     // Text both ways comes from the processor's parameter.
     AAX_CString text;
-    ASSERT_EQ (instance->effect()->GetParameterStringFromValue ("dbMain", 0.5, &text, 32), AAX_SUCCESS);
+    ASSERT_EQ (instance->effect()->GetParameterStringFromValue (levelId, 0.5, &text, 32), AAX_SUCCESS);
     EXPECT_EQ (std::string (text.Get()).substr (0, 4), "-3.0");
     double value = 0;
-    ASSERT_EQ (instance->effect()->GetParameterValueFromString ("dbMain", &value, AAX_CString ("-1.5")), AAX_SUCCESS);
+    ASSERT_EQ (instance->effect()->GetParameterValueFromString (levelId, &value, AAX_CString ("-1.5")), AAX_SUCCESS);
     EXPECT_NEAR (value, 0.75, 1e-6);
 }
 
@@ -200,19 +198,19 @@ TEST (AaxInstance, ParameterChangesTravelBothWays)
 
     // From the host: the plug-in asks the host to set it, the host answers, the processor follows.
     instance->events.clear();
-    ASSERT_EQ (instance->setParameter ("dbMain", 0.5), AAX_SUCCESS);
-    EXPECT_TRUE (hasEvent (*instance, "set dbMain 0.5"));
-    EXPECT_TRUE (hasEvent (*instance, "current dbMain 0.5"));
-    EXPECT_DOUBLE_EQ (instance->value ("dbMain"), 0.5);
+    ASSERT_EQ (instance->setParameter (levelId, 0.5), AAX_SUCCESS);
+    EXPECT_TRUE (hasEvent (*instance, std::string ("set ") + levelId + " 0.5"));
+    EXPECT_TRUE (hasEvent (*instance, std::string ("current ") + levelId + " 0.5"));
+    EXPECT_DOUBLE_EQ (instance->value (levelId), 0.5);
 
     // Host automation playback goes straight to the update call.
-    ASSERT_EQ (instance->effect()->UpdateParameterNormalizedValue ("dbEnable", 0.0, AAX_eUpdateSource_Unspecified), AAX_SUCCESS);
-    EXPECT_DOUBLE_EQ (instance->value ("dbEnable"), 0.0);
+    ASSERT_EQ (instance->effect()->UpdateParameterNormalizedValue (enableId, 0.0, AAX_eUpdateSource_Unspecified), AAX_SUCCESS);
+    EXPECT_DOUBLE_EQ (instance->value (enableId), 0.0);
 
     // A gesture on a control reaches the host as touch and release.
     instance->events.clear();
-    ASSERT_EQ (instance->effect()->TouchParameter ("dbMain"), AAX_SUCCESS);
-    ASSERT_EQ (instance->effect()->ReleaseParameter ("dbMain"), AAX_SUCCESS);
+    ASSERT_EQ (instance->effect()->TouchParameter (levelId), AAX_SUCCESS);
+    ASSERT_EQ (instance->effect()->ReleaseParameter (levelId), AAX_SUCCESS);
     EXPECT_EQ (instance->events, (std::vector<std::string> { "touch dbMain", "release dbMain" }));
 
     // Unknown IDs change nothing.
@@ -225,9 +223,9 @@ TEST (AaxInstance, ParameterChangesTravelBothWays)
     const auto state = processorStateFor (true, -4.5f);
     ASSERT_EQ (instance->restoreChunk (juce, state), AAX_SUCCESS);
     const auto level = (-4.5 + 6.0) / 6.0;
-    EXPECT_TRUE (hasEvent (*instance, "set dbEnable 1"));
-    EXPECT_NEAR (instance->value ("dbMain"), level, 1e-6);
-    EXPECT_TRUE (hasEvent (*instance, "set dbMain " + formatted (static_cast<float> (level))));
+    EXPECT_TRUE (hasEvent (*instance, std::string ("set ") + enableId + " 1"));
+    EXPECT_NEAR (instance->value (levelId), level, 1e-6);
+    EXPECT_TRUE (hasEvent (*instance, std::string ("set ") + levelId + " " + HostInstance::formatValue (static_cast<float> (level))));
 }
 
 TEST (AaxInstance, JuceChunkIsTheProcessorsStateByteForByte)
@@ -248,8 +246,8 @@ TEST (AaxInstance, JuceChunkIsTheProcessorsStateByteForByte)
     ASSERT_EQ (instance->saveChunk (juce, saved), AAX_SUCCESS);
     EXPECT_EQ (saved, processorDefaultState());
 
-    ASSERT_EQ (instance->setParameter ("dbMain", 0.25), AAX_SUCCESS);
-    ASSERT_EQ (instance->setParameter ("dbEnable", 0.0), AAX_SUCCESS);
+    ASSERT_EQ (instance->setParameter (levelId, 0.25), AAX_SUCCESS);
+    ASSERT_EQ (instance->setParameter (enableId, 0.0), AAX_SUCCESS);
     ASSERT_EQ (instance->saveChunk (juce, saved), AAX_SUCCESS);
     EXPECT_EQ (saved, processorStateFor (false, -4.5f));
 
@@ -257,8 +255,8 @@ TEST (AaxInstance, JuceChunkIsTheProcessorsStateByteForByte)
     auto other = makeInstance (1, 44100.0);
     other->events.clear();
     ASSERT_EQ (other->restoreChunk (juce, saved), AAX_SUCCESS);
-    EXPECT_DOUBLE_EQ (other->value ("dbEnable"), 0.0);
-    EXPECT_NEAR (other->value ("dbMain"), 0.25, 1e-6);
+    EXPECT_DOUBLE_EQ (other->value (enableId), 0.0);
+    EXPECT_NEAR (other->value (levelId), 0.25, 1e-6);
     std::vector<char> again;
     ASSERT_EQ (other->saveChunk (juce, again), AAX_SUCCESS);
     EXPECT_EQ (again, saved);
@@ -267,7 +265,7 @@ TEST (AaxInstance, JuceChunkIsTheProcessorsStateByteForByte)
     std::vector<char> damaged (saved.begin(), saved.begin() + static_cast<std::ptrdiff_t> (saved.size() / 2));
     EXPECT_EQ (other->restoreChunk (juce, damaged), AAX_SUCCESS);
     EXPECT_EQ (other->restoreChunk (juce, {}), AAX_SUCCESS);
-    EXPECT_DOUBLE_EQ (other->value ("dbEnable"), 0.0);
+    EXPECT_DOUBLE_EQ (other->value (enableId), 0.0);
 }
 
 TEST (AaxInstance, ControlsChunkRoundTripsAndBadRequestsGetTheirCodes)
@@ -286,10 +284,10 @@ TEST (AaxInstance, ControlsChunkRoundTripsAndBadRequestsGetTheirCodes)
     EXPECT_EQ (name, "Complete Controls State");
     EXPECT_FALSE (controls.empty());
 
-    ASSERT_EQ (instance->setParameter ("dbMain", 0.2), AAX_SUCCESS);
+    ASSERT_EQ (instance->setParameter (levelId, 0.2), AAX_SUCCESS);
     ASSERT_EQ (instance->setParameter ("MasterBypassID", 1.0), AAX_SUCCESS);
     ASSERT_EQ (instance->restoreChunk (elck, controls), AAX_SUCCESS);
-    EXPECT_NEAR (instance->value ("dbMain"), (-0.1 + 6.0) / 6.0, 1e-6);
+    EXPECT_NEAR (instance->value (levelId), (-0.1 + 6.0) / 6.0, 1e-6);
     EXPECT_DOUBLE_EQ (instance->value ("MasterBypassID"), 0.0);
 
     // Damaged controls chunks are refused without touching a parameter.
@@ -301,7 +299,7 @@ TEST (AaxInstance, ControlsChunkRoundTripsAndBadRequestsGetTheirCodes)
 
     std::vector<char> garbage (controls.size(), '\x7f');
     EXPECT_NE (instance->restoreChunk (elck, garbage), AAX_SUCCESS);
-    EXPECT_NEAR (instance->value ("dbMain"), (-0.1 + 6.0) / 6.0, 1e-6);
+    EXPECT_NEAR (instance->value (levelId), (-0.1 + 6.0) / 6.0, 1e-6);
 
     AAX_CTypeID id = 0;
     uint32_t size = 0;
@@ -334,7 +332,7 @@ TEST (AaxInstance, GuiObjectShowsTheEditorAtItsSize)
         ASSERT_EQ (instance->gui()->GetViewSize (&size), AAX_SUCCESS);
         EXPECT_EQ (size.horz, 632.0f);
         EXPECT_EQ (size.vert, 340.0f);
-        EXPECT_EQ (instance->gui()->ParameterUpdated ("dbMain"), AAX_SUCCESS);
+        EXPECT_EQ (instance->gui()->ParameterUpdated (levelId), AAX_SUCCESS);
 
         instance->closeGui();
         EXPECT_EQ (host().canUnloadNow(), 1);

@@ -9,7 +9,8 @@
 
 namespace
 {
-juce::String utf8 (const char* text) { return juce::String (juce::CharPointer_UTF8 (text)); }
+juce::String utf8 (const char* bytes) { return juce::String (juce::CharPointer_UTF8 (bytes)); }
+juce::String text (const char* plainUtf8) { return utf8 (plainUtf8); }
 
 juce::String defaultTypefaceName()
 {
@@ -97,11 +98,23 @@ TEST (VersionBoxTexts, FollowTheLanguage)
         juce::StringArray roles;
     };
 
-    const juce::String japaneseTitle = utf8 ("\xe6\x96\xb0\xe3\x81\x97\xe3\x81\x84\xe3\x83\x90\xe3\x83\xbc\xe3\x82\xb8\xe3\x83\xa7\xe3\x83\xb3\xe3\x81\xae")
-                                       + "Tolvo" + utf8 ("\xe3\x81\x8c\xe3\x83\xaa\xe3\x83\xaa\xe3\x83\xbc\xe3\x82\xb9\xe3\x81\x95\xe3\x82\x8c\xe3\x81\xa6\xe3\x81\x84\xe3\x81\xbe\xe3\x81\x99");
-    const Case japanese { "ja-JP", japaneseTitle, utf8 ("Web\xe3\x82\xb5\xe3\x82\xa4\xe3\x83\x88\xe3\x81\x8b\xe3\x82\x89\xe6\x96\xb0\xe3\x81\x97\xe3\x81\x84\xe3\x83\x90\xe3\x83\xbc\xe3\x82\xb8\xe3\x83\xa7\xe3\x83\xb3\xe3\x82\x92\xe5\x85\xa5\xe6\x89\x8b\xe3\x81\x97\xe3\x81\xbe\xe3\x81\x99\xe3\x81\x8b\xef\xbc\x9f "), utf8 ("\xe3\x81\xaf\xe3\x81\x84"), utf8 ("\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88"), "Tolvo" + utf8 ("\xe3\x81\xab\xe3\x81\xa4\xe3\x81\x84\xe3\x81\xa6"), { utf8 ("\xe3\x82\xb5\xe3\x82\xa6\xe3\x83\xb3\xe3\x83\x89\xe3\x83\x87\xe3\x82\xb6\xe3\x82\xa4\xe3\x83\xb3 : "), utf8 ("UI\xe3\x83\x87\xe3\x82\xb6\xe3\x82\xa4\xe3\x83\xb3 : "), utf8 ("\xe9\x96\x8b\xe7\x99\xba : "), utf8 ("\xe8\xb2\xa9\xe5\xa3\xb2 : ") } };
+    // The texts as the translators' tables give them, typed in plain UTF-8
+    // rather than copied from the code, so a slip on either side shows.
+    const Case japanese { "ja-JP",
+                          text (u8"新しいバージョンの") + "Tolvo" + text (u8"がリリースされています"),
+                          text (u8"Webサイトから新しいバージョンを入手しますか？ "),
+                          text (u8"はい"),
+                          text (u8"いいえ"),
+                          "Tolvo" + text (u8"について"),
+                          { text (u8"サウンドデザイン : "), text (u8"UIデザイン : "), text (u8"開発 : "), text (u8"販売 : ") } };
 
-    const Case chinese { "zh-CN", utf8 ("\xe6\x96\xb0") + "Tolvo" + utf8 ("\xe5\x8f\x91\xe5\xb8\x83"), utf8 ("\xe4\xbd\xa0\xe6\x83\xb3\xe8\x8e\xb7\xe5\xbe\x97\xe6\x96\xb0\xe7\x89\x88\xe6\x9c\xac\xe5\x90\x97\xef\xbc\x9f"), utf8 ("\xe6\x98\xaf\xe7\x9a\x84"), utf8 ("\xe6\xb2\xa1\xe6\x9c\x89"), utf8 ("\xe5\x85\xb3\xe4\xba\x8e") + "Tolvo", { utf8 ("\xe5\xa3\xb0\xe9\x9f\xb3\xe8\xae\xbe\xe8\xae\xa1 : "), utf8 ("UI\xe8\xae\xbe\xe8\xae\xa1 : "), utf8 ("\xe5\x8f\x91\xe5\xb1\x95 : "), utf8 ("\xe9\x94\x80\xe5\x94\xae : ") } };
+    const Case chinese { "zh-CN",
+                         text (u8"新") + "Tolvo" + text (u8"发布"),
+                         text (u8"你想获得新版本吗？"),
+                         text (u8"是的"),
+                         text (u8"没有"),
+                         text (u8"关于") + "Tolvo",
+                         { text (u8"声音设计 : "), text (u8"UI设计 : "), text (u8"发展 : "), text (u8"销售 : ") } };
 
     const Case english { "en-US", "New Tolvo is released", "Do you want to get the new version ? ", "Yes, open the webpage", "No, check later", "About Tolvo", { "Sound design : ", "UI Design : ", "Development : ", "Distribute : " } };
 
@@ -120,15 +133,15 @@ TEST (VersionBoxTexts, FollowTheLanguage)
 
         juce::String credits;
         for (auto& role : c.roles)
-            credits << role << "KORVALD\n";
+            credits << role << JucePlugin_Manufacturer << "\n";
 
         const auto message = VersionBox::aboutMessageFor (c.language);
-        EXPECT_TRUE (message.startsWith ("Version:1.0.2\n\n" + credits + "\n")) << message;
+        EXPECT_TRUE (message.startsWith (juce::String ("Version:") + JucePlugin_VersionString + "\n\n" + credits + "\n")) << message;
 
         // One closing line, without a line break.
         const auto notice = message.fromLastOccurrenceOf ("\n", false, false);
-        EXPECT_TRUE (notice.contains ("KORVALD"));
-        EXPECT_EQ (message, "Version:1.0.2\n\n" + credits + "\n" + notice);
+        EXPECT_TRUE (notice.contains (JucePlugin_Manufacturer));
+        EXPECT_EQ (message, juce::String ("Version:") + JucePlugin_VersionString + "\n\n" + credits + "\n" + notice);
     }
 }
 
@@ -186,7 +199,7 @@ TEST_F (VersionBoxSequence, QuestionComesFirstAndOnlyItsFirstButtonOpensThePage)
 
     // Second button: no page, the About box all the same.
     VersionBox::show (true, "ja-JP", openPage);
-    press (utf8 ("\xe3\x81\x84\xe3\x81\x84\xe3\x81\x88"));
+    press (text (u8"いいえ"));
     EXPECT_EQ (pagesOpened, 1);
     ASSERT_NE (frontAlertWindow(), nullptr);
     EXPECT_EQ (frontAlertWindow()->getName(), VersionBox::aboutTitleFor ("ja-JP"));

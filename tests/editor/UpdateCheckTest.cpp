@@ -10,7 +10,7 @@ namespace
 {
 using Server = LoopbackHttpServer;
 
-const std::string expectedRequest = "GET /tolvo_update.php?v=1.0.2 HTTP/1.1";
+const std::string expectedRequest = std::string ("GET /tolvo_update.php?v=") + JucePlugin_VersionString + " HTTP/1.1";
 
 bool checkAgainst (const Server& server)
 {
@@ -33,7 +33,7 @@ double secondsSince (std::chrono::steady_clock::time_point start)
 TEST (UpdateCheck, AddressCarriesPathAndVersion)
 {
     EXPECT_EQ (UpdateCheck::endpointFor ("https://example.org").toString (true),
-               "https://example.org/tolvo_update.php?v=1.0.2");
+               juce::String ("https://example.org/tolvo_update.php?v=") + JucePlugin_VersionString);
 }
 
 TEST (UpdateCheck, OnlyStatus202MeansANewerVersion)

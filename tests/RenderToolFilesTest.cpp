@@ -1,0 +1,218 @@
+#include "RenderToolSupport.h"
+
+#include <unistd.h>
+
+namespace
+{
+void expectSameAudio (const juce::File& a, const juce::File& b)
+{
+    const auto x = readAudio (a), y = readAudio (b);
+    ASSERT_EQ (x.audio.getNumChannels(), y.audio.getNumChannels()) << b.getFileName();
+    ASSERT_EQ (x.audio.getNumSamples(), y.audio.getNumSamples()) << b.getFileName();
+    for (int ch = 0; ch < x.audio.getNumChannels(); ++ch)
+        for (int i = 0; i < x.audio.getNumSamples(); ++i)
+            ASSERT_EQ (x.audio.getSample (ch, i), y.audio.getSample (ch, i)) << b.getFileName() << " " << ch << " " << i;
+}
+
+juce::File cutShort (const juce::File& source, const juce::File& target, size_t bytes)
+{
+    juce::MemoryBlock data;
+    source.loadFileAsData (data);
+    data.setSize (bytes);
+    target.replaceWithData (data.getData(), data.getSize());
+    return target;
+}
+} // namespace
+
+TEST_F (RenderToolTest, EveryInputFormatRendersAsTheSameSamplesInWav)
+{
+    struct Case
+    {
+        int channels;
+        double rate;
+        int subtype;
+    };
+
+    for (const auto& c : { Case { 2, 48000.0, SF_FORMAT_PCM_24 }, Case { 1, 44100.0, SF_FORMAT_PCM_16 } })
+    {
+        const auto audio = programSignal (c.channels, 12000, 1.4f);
+        const auto reference = file ("ref.wav"), referenceOut = file ("ref-out.wav");
+        writeAudio (reference, audio, c.rate, SF_FORMAT_WAV | c.subtype);
+        ASSERT_EQ (runRender ({ reference.getFullPathName(), referenceOut.getFullPathName() }).exitCode, 0);
+
+        const std::pair<const char*, int> formats[] = { { "x.wav", SF_FORMAT_WAVEX }, { "x.rf64", SF_FORMAT_RF64 }, { "x.aiff", SF_FORMAT_AIFF }, { "x.flac", SF_FORMAT_FLAC } };
+        for (const auto& [name, major] : formats)
+        {
+            const auto in = file (juce::String ("in-") + name), out = file (juce::String ("out-") + name + ".wav");
+            writeAudio (in, audio, c.rate, major | c.subtype);
+            const auto r = runRender ({ in.getFullPathName(), out.getFullPathName() });
+            ASSERT_EQ (r.exitCode, 0) << name << ": " << r.err;
+            expectSameAudio (referenceOut, out);
+            in.deleteFile();
+            out.deleteFile();
+        }
+        reference.deleteFile();
+        referenceOut.deleteFile();
+    }
+
+    // The output's format follows its name.
+    const auto in = file ("in.wav");
+    writeAudio (in, programSignal (2, 3000, 0.5f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const std::tuple<const char*, const char*, int> outputs[] = {
+        { "o.aiff", "32f", SF_FORMAT_AIFF | SF_FORMAT_FLOAT },
+        { "o.flac", "24", SF_FORMAT_FLAC | SF_FORMAT_PCM_24 },
+        { "o.WAV", "16", SF_FORMAT_WAV | SF_FORMAT_PCM_16 },
+    };
+    for (const auto& [name, bits, format] : outputs)
+    {
+        ASSERT_EQ (runRender ({ "--bits", bits, in.getFullPathName(), file (name).getFullPathName() }).exitCode, 0) << name;
+        EXPECT_EQ (readAudio (file (name)).format, format) << name;
+    }
+}
+
+TEST_F (RenderToolTest, FileCutShortIsRefusedWithBothCountsOrRenderedWhenAllowed)
+{
+    const auto wav = file ("whole.wav"), flac = file ("whole.flac");
+    writeAudio (wav, programSignal (2, 144000, 0.5f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    writeAudio (flac, programSignal (2, 144000, 0.5f), 48000.0, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+
+    // A WAV's header still counts 144000 frames; a FLAC stream loses sync part way.
+    const std::pair<juce::File, juce::String> cut[] = {
+        { cutShort (wav, file ("cut.wav"), 1000), "only 239 are there" },
+        { cutShort (flac, file ("cut.flac"), (size_t) flac.getSize() / 3), "" },
+    };
+
+    for (const auto& [in, present] : cut)
+    {
+        const auto out = file ("out.wav");
+        const auto refused = runRender ({ in.getFullPathName(), out.getFullPathName() });
+        EXPECT_EQ (refused.exitCode, 1);
+        EXPECT_EQ (juce::StringArray::fromLines (refused.err.trim()).size(), 1) << refused.err;
+        EXPECT_TRUE (refused.err.contains ("says 144000 frames")) << refused.err;
+        EXPECT_TRUE (refused.err.contains (present)) << refused.err;
+        EXPECT_FALSE (out.exists());
+
+        const auto allowed = runRender ({ "--allow-truncated", in.getFullPathName(), out.getFullPathName() });
+        ASSERT_EQ (allowed.exitCode, 0) << allowed.err;
+        EXPECT_TRUE (allowed.out.contains ("cut short: its header says 144000 frames")) << allowed.out;
+        const auto frames = readAudio (out).audio.getNumSamples();
+        EXPECT_GT (frames, 0);
+        EXPECT_LT (frames, 144000);
+        EXPECT_TRUE (allowed.out.contains ("rendered the " + juce::String (frames) + " present")) << allowed.out;
+        out.deleteFile();
+    }
+}
+
+TEST_F (RenderToolTest, NeverOverwritesAnInputNorAnExistingFileWithoutForce)
+{
+    const auto in = file ("a.wav");
+    writeAudio (in, programSignal (2, 4000, 1.2f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    juce::MemoryBlock original;
+    in.loadFileAsData (original);
+
+    const auto hardLink = file ("hard.wav");
+    ASSERT_EQ (::link (in.getFullPathName().toRawUTF8(), hardLink.getFullPathName().toRawUTF8()), 0);
+    ASSERT_TRUE (in.createSymbolicLink (file ("soft.wav"), true));
+
+    const juce::StringArray sameFile[] = {
+        { in.getFullPathName(), in.getFullPathName() },
+        { "--force", in.getFullPathName(), in.getFullPathName() },
+        { "--force", in.getFullPathName(), hardLink.getFullPathName() },
+        { "--force", in.getFullPathName(), file ("soft.wav").getFullPathName() },
+        { "--force", in.getFullPathName(), "-o", dir.getFullPathName() },
+        { "--force", in.getFullPathName(), dir.getFullPathName() },
+    };
+    for (const auto& args : sameFile)
+    {
+        const auto r = runRender (args);
+        EXPECT_EQ (r.exitCode, 1) << args.joinIntoString (" ");
+        EXPECT_TRUE (r.err.contains ("is an input; it is never overwritten")) << r.err;
+        juce::MemoryBlock now;
+        in.loadFileAsData (now);
+        EXPECT_TRUE (now == original) << args.joinIntoString (" ");
+    }
+
+    const auto out = file ("out.wav");
+    out.replaceWithText ("keep me");
+    const auto refused = runRender ({ in.getFullPathName(), out.getFullPathName() });
+    EXPECT_EQ (refused.exitCode, 1);
+    EXPECT_TRUE (refused.err.contains ("exists; add --force")) << refused.err;
+    EXPECT_EQ (out.loadFileAsString(), "keep me");
+
+    ASSERT_EQ (runRender ({ "--force", in.getFullPathName(), out.getFullPathName() }).exitCode, 0);
+    EXPECT_EQ (readAudio (out).audio.getNumSamples(), 4000);
+    EXPECT_EQ (entries(), 4); // a, hard, soft, out: no temporary file left
+}
+
+TEST_F (RenderToolTest, ManyFilesGoToOneFolderAndOneFailureStopsNoOther)
+{
+    const auto a = file ("a.wav"), c = file ("c.aiff"), bad = file ("b.wav"), twin = file ("sub/a.wav");
+    writeAudio (a, programSignal (2, 3000, 1.2f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    writeAudio (c, programSignal (1, 3000, 1.2f), 44100.0, SF_FORMAT_AIFF | SF_FORMAT_PCM_24);
+    bad.replaceWithText ("not audio");
+    ASSERT_TRUE (twin.getParentDirectory().createDirectory());
+    writeAudio (twin, programSignal (1, 100, 0.1f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const auto outDir = file ("rendered");
+
+    const auto r = runRender ({ a.getFullPathName(), bad.getFullPathName(), c.getFullPathName(), twin.getFullPathName(), "-o", outDir.getFullPathName() });
+    EXPECT_EQ (r.exitCode, 1);
+    const auto errors = juce::StringArray::fromLines (r.err.trim());
+    ASSERT_EQ (errors.size(), 2) << r.err;
+    EXPECT_TRUE (errors[0].contains ("b.wav")) << errors[0];
+    EXPECT_TRUE (errors[1].contains ("would both go to")) << errors[1];
+    EXPECT_EQ (readAudio (outDir.getChildFile ("a.wav")).audio.getNumChannels(), 2);
+    EXPECT_EQ (readAudio (outDir.getChildFile ("c.aiff")).format, SF_FORMAT_AIFF | SF_FORMAT_FLOAT);
+    EXPECT_FALSE (outDir.getChildFile ("b.wav").exists());
+    EXPECT_TRUE (r.out.contains ("a.wav ->") && r.out.contains ("c.aiff ->")) << r.out;
+    // The first a.wav's output was not replaced by the twin's.
+    EXPECT_EQ (readAudio (outDir.getChildFile ("a.wav")).audio.getNumSamples(), 3000);
+
+    const auto again = runRender ({ "--force", a.getFullPathName(), c.getFullPathName(), "-o", outDir.getFullPathName() });
+    EXPECT_EQ (again.exitCode, 0) << again.err;
+    EXPECT_TRUE (again.err.isEmpty()) << again.err;
+}
+
+TEST_F (RenderToolTest, SixteenAndTwentyFourBitsAreDitheredAndRepeatable)
+{
+    const auto in = file ("in.wav"), reference = file ("float.wav");
+    writeAudio (in, programSignal (2, 20000, 1.3f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    ASSERT_EQ (runRender ({ in.getFullPathName(), reference.getFullPathName() }).exitCode, 0);
+    const auto exact = readAudio (reference).audio;
+
+    for (const auto& [bits, subtype, steps] : { std::tuple { "16", SF_FORMAT_PCM_16, 32768.0 }, std::tuple { "24", SF_FORMAT_PCM_24, 8388608.0 } })
+    {
+        const auto out = file (juce::String ("out") + bits + ".wav"), again = file (juce::String ("again") + bits + ".wav");
+        ASSERT_EQ (runRender ({ "--bits", bits, in.getFullPathName(), out.getFullPathName() }).exitCode, 0);
+        ASSERT_EQ (runRender ({ "--bits", bits, "--block", "77", in.getFullPathName(), again.getFullPathName() }).exitCode, 0);
+        const auto q = readAudio (out);
+        EXPECT_EQ (q.format, SF_FORMAT_WAV | subtype);
+        expectSameAudio (out, again);
+
+        // TPDF of +-1 step: within 1.5 steps of the exact value, unbiased,
+        // and often not the nearest step.
+        double sum = 0.0, worst = 0.0;
+        int notNearest = 0, n = 0;
+        for (int ch = 0; ch < 2; ++ch)
+            for (int i = 0; i < exact.getNumSamples(); ++i)
+            {
+                const double x = exact.getSample (ch, i) * steps, y = q.audio.getSample (ch, i) * steps;
+                if (std::abs (x) >= steps - 2.0)
+                    continue; // held at full scale, below
+                ++n;
+                sum += y - x;
+                worst = std::max (worst, std::abs (y - x));
+                notNearest += y != std::round (x) ? 1 : 0;
+            }
+        EXPECT_LT (worst, 1.5) << bits;
+        EXPECT_LT (std::abs (sum / n), 0.02) << bits;
+        EXPECT_GT (notNearest, n / 5) << bits;
+    }
+
+    // Past full scale a PCM sample is held at it, and the report says so.
+    const auto loud = file ("loud16.wav");
+    const auto r = runRender ({ "--disable", "--bits", "16", in.getFullPathName(), loud.getFullPathName() });
+    ASSERT_EQ (r.exitCode, 0) << r.err;
+    EXPECT_TRUE (r.out.contains ("went past full scale")) << r.out;
+    const auto held = readAudio (loud).audio;
+    EXPECT_EQ (held.getMagnitude (0, held.getNumSamples()), 1.0f);
+}

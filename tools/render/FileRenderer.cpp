@@ -1,0 +1,269 @@
+#include "tools/render/FileRenderer.h"
+
+#include "processor/TolvoAudioProcessor.h"
+#include "tools/render/AudioFileReader.h"
+#include "tools/render/AudioFileWriter.h"
+#include "tools/render/GainReduction.h"
+#include "tools/render/HalfWaveTracker.h"
+#include "tools/render/LoudnessMeter.h"
+#include "tools/render/OverCounter.h"
+#include "tools/render/ProgressBar.h"
+#include "tools/render/RenderError.h"
+#include "tools/render/TemporaryOutput.h"
+#include "tools/render/WaveformPlot.h"
+
+#include <cmath>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+bool sameFile (const juce::File& a, const juce::File& b)
+{
+    struct stat sa
+    {
+    }, sb {};
+    if (::stat (a.getFullPathName().toRawUTF8(), &sa) != 0 || ::stat (b.getFullPathName().toRawUTF8(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+} // namespace
+
+FileRenderer::FileRenderer (const RenderOptions& renderOptions, const RenderJob& renderJob, const std::vector<juce::File>& inputs) :
+    options (renderOptions), job (renderJob), started (juce::Time::getMillisecondCounterHiRes())
+{
+    reader = std::make_unique<AudioFileReader> (job.input, job.inputName);
+    if (reader->getAvailableFrames() < reader->getDeclaredFrames() && ! options.allowTruncated)
+        throw RenderError { truncationMessage (reader->getAvailableFrames()) };
+
+    checkTarget (job.output, job.outputName, inputs);
+    if (options.plotName.isNotEmpty())
+    {
+        if (options.plot == job.output)
+            throw RenderError { "--plot " + options.plotName + " would replace the output" };
+        checkTarget (options.plot, options.plotName, inputs);
+    }
+
+    const int channels = reader->getNumChannels();
+    const double sampleRate = reader->getSampleRate();
+
+    processor = std::make_unique<TolvoAudioProcessor>();
+    const auto set = channels == 1 ? juce::AudioChannelSet::mono() : juce::AudioChannelSet::stereo();
+    juce::AudioProcessor::BusesLayout layout;
+    layout.inputBuses.add (set);
+    layout.outputBuses.add (set);
+    if (! processor->setBusesLayout (layout))
+        throw RenderError { "the processor refused a " + set.getDescription() + " layout" };
+
+    processor->setRateAndBufferSizeDetails (sampleRate, options.blockSize);
+    processor->prepareToPlay (sampleRate, options.blockSize);
+    // Setting a value snaps it to the parameter's steps; leave the default
+    // alone so that the default renders exactly as in a host.
+    if ((float) options.levelDb != processor->levelParam->get())
+        processor->levelParam->setValueNotifyingHost (processor->levelParam->convertTo0to1 ((float) options.levelDb));
+    processor->enableParam->setValueNotifyingHost (options.enable ? 1.0f : 0.0f);
+
+    writer = std::make_unique<AudioFileWriter> (job.output, job.outputName, channels, sampleRate, options.bits, reader->getAvailableFrames());
+}
+
+FileRenderer::~FileRenderer()
+{
+    if (processor != nullptr)
+        processor->releaseResources();
+}
+
+void FileRenderer::checkTarget (const juce::File& target, const juce::String& name, const std::vector<juce::File>& inputs) const
+{
+    for (const auto& in : inputs)
+        if (target == in || sameFile (target, in))
+            throw RenderError { name + " is an input; it is never overwritten" };
+
+    if (target.isDirectory())
+        throw RenderError { "cannot write " + name + ": it is a folder" };
+    if (target.exists() && ! options.force)
+        throw RenderError { name + " exists; add --force to replace it" };
+}
+
+juce::String FileRenderer::truncationMessage (juce::int64 present) const
+{
+    const auto why = reader->getReadError();
+    return job.inputName + " is cut short: its header says " + juce::String (reader->getDeclaredFrames()) + " frames, but only "
+           + juce::String (present) + " are there" + (why.isNotEmpty() ? " (" + why + ")" : juce::String())
+           + "; add --allow-truncated to render those";
+}
+
+RenderReport FileRenderer::run (bool showProgress)
+{
+    const int channels = reader->getNumChannels();
+    const int n = options.blockSize;
+    const double rate = reader->getSampleRate();
+    const int latency = processor->getLatencySamples();
+    const double levelDb = (double) processor->levelParam->get();
+    const double ceiling = std::exp (std::log (10.0) * levelDb / 20.0);
+
+    // With Enable off the audio is not delayed, whatever the reported latency.
+    const int delay = options.enable ? latency : 0;
+    const juce::int64 skip = options.keepLatency ? 0 : delay;
+
+    LoudnessMeter inMeter (channels, rate), outMeter (channels, rate);
+    HalfWaveTracker halfWaves (channels, latency, rate, options.enable);
+    OverCounter overs (channels, ceiling, outMeter.getTruePeakDelay(), halfWaves);
+    GainReduction reduction;
+    std::optional<WaveformPlot> plot;
+    if (options.plotName.isNotEmpty())
+        plot.emplace (channels, reader->getAvailableFrames(), rate);
+    ProgressBar progress (job.input.getFileName(), reader->getAvailableFrames(), showProgress, started);
+
+    juce::AudioBuffer<float> block (channels, n), input (channels, n), aligned (channels, n);
+    juce::AudioBuffer<float> history (channels, juce::jmax (1, delay));
+    history.clear();
+    std::vector<double> frameReduction ((size_t) n);
+    juce::MidiBuffer midi;
+    int historyPos = 0;
+    juce::int64 frames = -1, readPos = 0, produced = 0, written = 0;
+
+    while (frames < 0 || written < frames)
+    {
+        block.clear();
+        if (frames < 0)
+        {
+            const int got = reader->read (block, n);
+            readPos += got;
+            if (got < n)
+                frames = readPos;
+            for (int ch = 0; ch < channels; ++ch)
+                input.copyFrom (ch, 0, block, ch, 0, n);
+            halfWaves.push (input, got);
+            inMeter.add (input, 0, got);
+        }
+        else
+        {
+            input.clear();
+        }
+
+        if (frames >= 0 && frames < reader->getDeclaredFrames() && ! options.allowTruncated)
+            throw RenderError { truncationMessage (frames) };
+
+        processor->processBlock (block, midi);
+
+        // The input frame that each output frame came from.
+        for (int ch = 0; ch < channels; ++ch)
+        {
+            const auto* x = input.getReadPointer (ch);
+            auto* a = aligned.getWritePointer (ch);
+            auto* h = history.getWritePointer (ch);
+            for (int i = 0, pos = historyPos; i < n; ++i)
+            {
+                if (delay == 0)
+                {
+                    a[i] = x[i];
+                    continue;
+                }
+                a[i] = h[pos];
+                h[pos] = x[i];
+                pos = pos + 1 == delay ? 0 : pos + 1;
+            }
+        }
+        if (delay > 0)
+            historyPos = (int) ((historyPos + n) % delay);
+
+        // Drop the first `skip` frames so the output lines up with the input.
+        const int from = (int) juce::jlimit<juce::int64> (0, n, skip - produced);
+        produced += n;
+        const int count = (int) (frames < 0 ? n - from : juce::jmin<juce::int64> (n - from, frames - written));
+        if (count <= 0)
+            continue;
+
+        for (int i = from; i < from + count; ++i)
+        {
+            double most = 0.0;
+            for (int ch = 0; ch < channels; ++ch)
+                most = std::max (most, reduction.add (aligned.getSample (ch, i), block.getSample (ch, i)));
+            frameReduction[(size_t) i] = most;
+        }
+
+        writer->write (block, from, count);
+
+        float in[2] = {}, out[2] = {};
+        double truePeaks[2] = {};
+        for (int i = from; i < from + count; ++i)
+        {
+            const juce::int64 o = written + (i - from);
+            for (int ch = 0; ch < channels; ++ch)
+            {
+                in[ch] = aligned.getSample (ch, i);
+                out[ch] = block.getSample (ch, i);
+            }
+            outMeter.addFrame (out, truePeaks);
+            overs.add (o, o + skip - delay, out, truePeaks);
+            if (plot)
+                plot->add (o, in, out, frameReduction[(size_t) i]);
+        }
+        written += count;
+        halfWaves.forgetBefore (overs.getOldestOpenInput());
+        progress.update (written);
+    }
+
+    overs.finish();
+    halfWaves.finish();
+
+    RenderReport report;
+    report.input = job.inputName;
+    report.output = job.outputName;
+    report.inputFormat = reader->describeFormat();
+    report.outputFormat = writer->describeFormat();
+    report.sampleRate = rate;
+    report.channels = channels;
+    report.frames = frames;
+    report.declaredFrames = reader->getDeclaredFrames();
+    report.levelDb = levelDb;
+    report.enable = options.enable;
+    report.latency = latency;
+    report.latencyKept = options.keepLatency;
+    report.blockSize = n;
+
+    auto side = [] (const LoudnessMeter& m)
+    {
+        return RenderReport::Side { m.getSamplePeak(), m.getTruePeak(), m.getIntegratedLoudness(), m.getLoudnessRange() };
+    };
+    report.in = side (inMeter);
+    report.out = side (outMeter);
+    report.reductionMaxDb = reduction.getMaximum();
+    report.reductionMeanDb = reduction.getMean();
+    report.overSamples = overs.samples;
+    report.truePeakOvers = overs.truePeakOvers;
+    if (overs.firstSample >= 0)
+        report.firstOverSample = (double) overs.firstSample / rate;
+    if (overs.firstTruePeak >= 0)
+        report.firstTruePeakOver = (double) overs.firstTruePeak / rate;
+    report.clippedSamples = writer->getClippedSamples();
+
+    for (int r = 0; r < passReasonCount; ++r)
+    {
+        const auto& t = halfWaves.tally ((PassReason) r);
+        if (t.samples + t.truePeakOvers > 0)
+            report.passes.push_back ({ (PassReason) r, t.samples, t.truePeakOvers, (double) (t.first + delay - skip) / rate });
+    }
+
+    // The picture first: the sound file takes its place only when both are done.
+    std::optional<TemporaryOutput> picture;
+    if (plot)
+    {
+        picture.emplace (options.plot, options.plotName);
+        ::close (picture->takeDescriptor());
+        const auto title = job.inputName + " -> " + job.outputName + ", Level " + juce::String (levelDb, 2) + " dB"
+                           + (options.enable ? "" : ", Enable off");
+        const auto image = plot->draw (title, ceiling, levelDb);
+        juce::FileOutputStream stream (picture->getFile());
+        juce::PNGImageFormat png;
+        if (! stream.openedOk() || ! png.writeImageToStream (image, stream) || (stream.flush(), stream.getStatus().failed()))
+            throw RenderError { "cannot write " + options.plotName };
+        report.plot = options.plotName;
+    }
+
+    writer->commit (options.force);
+    if (picture)
+        picture->commit (options.force);
+    return report;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "tools/render/RenderOptions.h"
+#include "tools/render/RenderReport.h"
+
+#include <memory>
+#include <vector>
+
+class AudioFileReader;
+class AudioFileWriter;
+class TolvoAudioProcessor;
+
+// One input through the processor as a host would run it: opened and checked
+// on construction, rendered by run(), which leaves the output in its place only
+// when everything went well.
+class FileRenderer
+{
+public:
+    /** Opens the input and prepares the processor and the output; throws RenderError. `inputs` are all inputs of the command, never to be overwritten. */
+    FileRenderer (const RenderOptions& options, const RenderJob& job, const std::vector<juce::File>& inputs);
+    ~FileRenderer();
+
+    /** Renders the file and returns its report; throws RenderError. */
+    RenderReport run (bool showProgress);
+
+private:
+    void checkTarget (const juce::File& target, const juce::String& name, const std::vector<juce::File>& inputs) const;
+    juce::String truncationMessage (juce::int64 present) const;
+
+    const RenderOptions& options;
+    const RenderJob& job;
+    double started; // ms, for the progress bar
+    std::unique_ptr<AudioFileReader> reader;
+    std::unique_ptr<TolvoAudioProcessor> processor;
+    std::unique_ptr<AudioFileWriter> writer;
+};

@@ -1,0 +1,56 @@
+#pragma once
+
+// Why a sample or a true peak of the output lies over the ceiling.
+enum class PassReason
+{
+    endOfFile, // the last half-wave has no zero crossing before the end of the file
+    silence, // the half-wave runs into digital silence, so no crossing closes it in time
+    longHalfWave, // the half-wave is longer than the look-ahead (content below about 16.7 Hz)
+    interSample, // limited, yet its peak between samples reads higher at 4x oversampling
+    limitedOver, // limited, yet a ten-thousandth of the excess remains (the ratio is 10000:1)
+    disabled // Enable is off
+};
+
+inline constexpr int passReasonCount = 6;
+
+/** The reason's name in the JSON report. */
+inline const char* passReasonKey (PassReason r)
+{
+    switch (r)
+    {
+        case PassReason::endOfFile:
+            return "end-of-file";
+        case PassReason::silence:
+            return "digital-silence";
+        case PassReason::longHalfWave:
+            return "long-half-wave";
+        case PassReason::interSample:
+            return "inter-sample";
+        case PassReason::limitedOver:
+            return "limited-over";
+        case PassReason::disabled:
+            return "disabled";
+    }
+    return "";
+}
+
+/** One line that tells the user why. */
+inline const char* passReasonText (PassReason r)
+{
+    switch (r)
+    {
+        case PassReason::endOfFile:
+            return "the last half-wave has no zero crossing before the end of the file, so it passes unprocessed";
+        case PassReason::silence:
+            return "a half-wave runs into digital silence, so no zero crossing closes it within the 30 ms look-ahead and it passes unprocessed";
+        case PassReason::longHalfWave:
+            return "a half-wave is longer than the 30 ms look-ahead (content below about 16.7 Hz), so most of it passes unprocessed";
+        case PassReason::interSample:
+            return "limited half-waves peak higher between samples than the limiter's four-point estimate";
+        case PassReason::limitedOver:
+            return "limited half-waves sit a hair over it: the gain law's 10000:1 ratio lets a ten-thousandth of their excess (in dB) through";
+        case PassReason::disabled:
+            return "Enable is off, so nothing is limited";
+    }
+    return "";
+}

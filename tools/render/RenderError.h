@@ -1,0 +1,15 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+// One file's failure, worded for the user; the others still run.
+struct RenderError
+{
+    juce::String message;
+};
+
+// A command line that cannot run at all; empty for --help.
+struct UsageError
+{
+    juce::String message;
+};

@@ -1,0 +1,164 @@
+#include "tools/render/RenderOptions.h"
+
+#include "processor/BlockSize.h"
+#include "processor/TolvoParameters.h"
+#include "tools/render/RenderError.h"
+
+#include <optional>
+
+namespace
+{
+std::optional<double> parseNumber (const juce::String& text)
+{
+    const auto trimmed = text.trim();
+    if (trimmed.isEmpty() || ! trimmed.containsOnly ("+-.0123456789eE"))
+        return std::nullopt;
+
+    return trimmed.getDoubleValue();
+}
+
+juce::File resolve (const juce::String& path)
+{
+    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+}
+
+juce::String joinPath (const juce::String& dir, const juce::String& name)
+{
+    return dir.endsWithChar ('/') ? dir + name : dir + "/" + name;
+}
+} // namespace
+
+const char* RenderOptions::usage()
+{
+    return "usage: tolvo-render [options] IN OUT\n"
+           "       tolvo-render [options] IN... -o DIR\n"
+           "  --level DB         ceiling in dB, -6.0 to 0.0 (default -0.1)\n"
+           "  --disable          switch Enable off (the file passes unchanged)\n"
+           "  --block N          frames per block, 1 to 65536 (default 512)\n"
+           "  --keep-latency     keep the 30 ms look-ahead delay in the output\n"
+           "  --bits 16|24|32f   output samples: 16 or 24-bit PCM with TPDF dither, or\n"
+           "                     32-bit float (default 32f)\n"
+           "  -o DIR             render every IN into DIR under its own name\n"
+           "  --force            replace output files that already exist\n"
+           "  --allow-truncated  render what is there of a file cut short\n"
+           "  --json             print the report as JSON\n"
+           "  --plot FILE.png    draw input, output and gain reduction (one IN only)\n"
+           "  -q, --quiet        no progress bar and no text report\n"
+           "Output format follows OUT's name: .aif/.aiff/.aifc AIFF, .flac FLAC (16 or\n"
+           "24 bits), anything else WAV (RF64 past 4 GB).\n"
+           "Exit status: 0 all rendered, 1 a file failed, 2 the command line is wrong.\n";
+}
+
+RenderOptions RenderOptions::parse (const juce::StringArray& args)
+{
+    RenderOptions options;
+    juce::StringArray files;
+    juce::String directory;
+
+    for (int i = 0; i < args.size(); ++i)
+    {
+        const auto& arg = args[i];
+
+        auto value = [&]() -> juce::String
+        {
+            if (i + 1 >= args.size())
+                throw UsageError { arg + " needs a value" };
+            return args[++i];
+        };
+
+        if (arg == "--level")
+        {
+            const auto text = value();
+            const auto level = parseNumber (text);
+            if (! level || ! (*level >= TolvoParameters::levelMinimumDb && *level <= TolvoParameters::levelMaximumDb))
+                throw UsageError { "--level must be a number from " + juce::String (TolvoParameters::levelMinimumDb, 1) + " to "
+                                   + juce::String (TolvoParameters::levelMaximumDb, 1) + ", not '" + text + "'" };
+            options.levelDb = *level;
+        }
+        else if (arg == "--block")
+        {
+            const auto text = value();
+            if (! text.containsOnly ("0123456789") || text.isEmpty() || text.length() > 7
+                || text.getIntValue() < 1 || text.getIntValue() > maximumBlockSize)
+                throw UsageError { "--block must be a whole number from 1 to " + juce::String (maximumBlockSize) + ", not '" + text + "'" };
+            options.blockSize = text.getIntValue();
+        }
+        else if (arg == "--bits")
+        {
+            const auto text = value();
+            if (text == "16")
+                options.bits = OutputBits::int16;
+            else if (text == "24")
+                options.bits = OutputBits::int24;
+            else if (text == "32f")
+                options.bits = OutputBits::float32;
+            else
+                throw UsageError { "--bits must be 16, 24 or 32f, not '" + text + "'" };
+        }
+        else if (arg == "--plot")
+        {
+            options.plotName = value();
+            if (options.plotName.isEmpty())
+                throw UsageError { "--plot needs a file name" };
+            options.plot = resolve (options.plotName);
+        }
+        else if (arg == "-o")
+        {
+            directory = value();
+            if (directory.isEmpty())
+                throw UsageError { "-o needs a folder" };
+        }
+        else if (arg == "--disable")
+            options.enable = false;
+        else if (arg == "--keep-latency")
+            options.keepLatency = true;
+        else if (arg == "--force")
+            options.force = true;
+        else if (arg == "--allow-truncated")
+            options.allowTruncated = true;
+        else if (arg == "--json")
+            options.json = true;
+        else if (arg == "-q" || arg == "--quiet")
+            options.quiet = true;
+        else if (arg == "--help" || arg == "-h")
+            throw UsageError {};
+        else if (arg.startsWith ("-") && arg != "-")
+            throw UsageError { "unknown option " + arg };
+        else
+            files.add (arg);
+    }
+
+    // "IN OUT" where OUT is a folder means the same as "IN -o OUT".
+    if (directory.isEmpty() && files.size() == 2 && resolve (files[1]).isDirectory())
+    {
+        directory = files[1];
+        files.remove (1);
+    }
+
+    if (directory.isNotEmpty())
+    {
+        if (files.isEmpty())
+            throw UsageError { "expected at least one input before -o " + directory };
+        if (resolve (directory).existsAsFile())
+            throw UsageError { "-o needs a folder, and " + directory + " is a file" };
+        options.outputDirectory = resolve (directory);
+        options.outputDirectoryName = directory;
+
+        for (const auto& name : files)
+        {
+            const auto leaf = resolve (name).getFileName();
+            options.jobs.push_back ({ resolve (name), resolve (directory).getChildFile (leaf), name, joinPath (directory, leaf) });
+        }
+    }
+    else
+    {
+        if (files.size() != 2)
+            throw UsageError { "expected an input and an output file, or inputs and -o DIR" };
+        options.jobs.push_back ({ resolve (files[0]), resolve (files[1]), files[0], files[1] });
+    }
+
+    if (options.plotName.isNotEmpty() && options.jobs.size() != 1)
+        throw UsageError { "--plot draws one file; give one input" };
+
+    return options;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <vector>
+
+// What the output file holds per sample.
+enum class OutputBits
+{
+    int16,
+    int24,
+    float32
+};
+
+// One input and where its output goes, with both names as the user gave them.
+struct RenderJob
+{
+    juce::File input, output;
+    juce::String inputName, outputName;
+};
+
+// Everything the command line asks for.
+struct RenderOptions
+{
+    double levelDb = -0.1;
+    bool enable = true;
+    int blockSize = 512;
+    bool keepLatency = false;
+    OutputBits bits = OutputBits::float32;
+    bool force = false;
+    bool allowTruncated = false;
+    bool quiet = false;
+    bool json = false;
+    juce::File plot;
+    juce::String plotName;
+    juce::File outputDirectory; // -o DIR, made if missing
+    juce::String outputDirectoryName;
+    std::vector<RenderJob> jobs;
+
+    /** Reads the arguments (without the program name); throws UsageError. */
+    static RenderOptions parse (const juce::StringArray& args);
+
+    /** The help text. */
+    static const char* usage();
+};
