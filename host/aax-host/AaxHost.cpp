@@ -2,20 +2,92 @@
 
 #include <chrono>
 #include <cstdio>
-#include <dirent.h>
-#include <dlfcn.h>
 #include <thread>
 #include <stdexcept>
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <tlhelp32.h>
+#else
+#include <dirent.h>
+#include <dlfcn.h>
+#endif
 
 #include "AAX_Enums.h"
 #include "AAX_UIDs.h"
 
 namespace
 {
+#if defined(_WIN32)
+void* openLibrary (const std::string& path)
+{
+    return LoadLibraryA (path.c_str());
+}
+void* findSymbol (void* library, const char* name)
+{
+    return reinterpret_cast<void*> (GetProcAddress (static_cast<HMODULE> (library), name));
+}
+bool closeLibrary (void* library) { return FreeLibrary (static_cast<HMODULE> (library)) != 0; }
+
+// The RPC runtime's worker, which OLE drag and drop (the framework's windows
+// register for it) starts once and keeps for the life of the process: the
+// system's, not background work of the plug-in.
+bool isSystemRpcWorker (DWORD threadId)
+{
+    using QueryThread = LONG (WINAPI*) (HANDLE, int, PVOID, ULONG, PULONG);
+    static const auto query = reinterpret_cast<QueryThread> (
+        reinterpret_cast<void*> (GetProcAddress (GetModuleHandleA ("ntdll.dll"), "NtQueryInformationThread")));
+    const auto rpc = GetModuleHandleA ("rpcrt4.dll");
+
+    if (query == nullptr || rpc == nullptr)
+        return false;
+
+    const auto thread = OpenThread (THREAD_QUERY_INFORMATION, FALSE, threadId);
+
+    if (thread == nullptr)
+        return false;
+
+    constexpr int threadQuerySetWin32StartAddress = 9;
+    void* start = nullptr;
+    HMODULE module = nullptr;
+    const auto found = query (thread, threadQuerySetWin32StartAddress, &start, sizeof (start), nullptr) == 0
+                       && GetModuleHandleExA (GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                              static_cast<LPCSTR> (start), &module);
+    CloseHandle (thread);
+    return found && module == rpc;
+}
+
+std::string lastLoadError()
+{
+    const auto code = GetLastError();
+    char text[512] = {};
+    FormatMessageA (FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, sizeof (text), nullptr);
+    std::string message (text);
+
+    while (! message.empty() && (message.back() == '\n' || message.back() == '\r'))
+        message.pop_back();
+
+    return "error " + std::to_string (code) + (message.empty() ? "" : ": " + message);
+}
+#else
+void* openLibrary (const std::string& path)
+{
+    return dlopen (path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+void* findSymbol (void* library, const char* name) { return dlsym (library, name); }
+bool closeLibrary (void* library) { return dlclose (library) == 0; }
+
+std::string lastLoadError()
+{
+    const char* error = dlerror();
+    return error != nullptr ? error : "unknown error";
+}
+#endif
+
 template <typename Function>
 bool resolve (void* library, const char* name, Function& function)
 {
-    function = reinterpret_cast<Function> (dlsym (library, name));
+    function = reinterpret_cast<Function> (findSymbol (library, name));
     return function != nullptr;
 }
 
@@ -45,13 +117,10 @@ void AaxHost::releaseDefinition()
 
 std::string AaxHost::load (const std::string& libraryPath)
 {
-    library = dlopen (libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    library = openLibrary (libraryPath);
 
     if (library == nullptr)
-    {
-        const char* error = dlerror();
-        return "cannot load " + libraryPath + ": " + (error != nullptr ? error : "unknown error");
-    }
+        return "cannot load " + libraryPath + ": " + lastLoadError();
 
     if (! (resolve (library, "ACFStartup", acfStartup)
            && resolve (library, "ACFShutdown", acfShutdown)
@@ -63,6 +132,47 @@ std::string AaxHost::load (const std::string& libraryPath)
         return libraryPath + " lacks an ACF entry point";
 
     return {};
+}
+
+bool AaxHost::unload()
+{
+    if (library == nullptr)
+        return false;
+
+    releaseDefinition();
+
+#if defined(_WIN32)
+    // Where the library lay, so that its place can be fenced off once it is gone.
+    auto* base = static_cast<char*> (library);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*> (base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*> (base + dos->e_lfanew);
+    const auto size = static_cast<SIZE_T> (nt->OptionalHeader.SizeOfImage);
+#endif
+
+    const auto closed = closeLibrary (library);
+    library = nullptr;
+
+#if defined(_WIN32)
+    // Wine, like Windows, may leave the freed pages readable for a while, so
+    // code that still runs there would seem to work; reserved without access,
+    // any return into the library faults at once.
+    unloadedRangeFenced = closed && VirtualAlloc (base, size, MEM_RESERVE, PAGE_NOACCESS) != nullptr;
+#endif
+    return closed;
+}
+
+bool AaxHost::isMapped (const std::string& libraryPath)
+{
+#if defined(_WIN32)
+    return GetModuleHandleA (libraryPath.c_str()) != nullptr;
+#else
+    auto* handle = dlopen (libraryPath.c_str(), RTLD_NOW | RTLD_NOLOAD);
+
+    if (handle != nullptr)
+        dlclose (handle);
+
+    return handle != nullptr;
+#endif
 }
 
 ACFRESULT AaxHost::startup() { return acfStartup (unknown()); }
@@ -178,6 +288,21 @@ int AaxHost::countThreads()
 
     int count = 0;
 
+#if defined(_WIN32)
+    const auto snapshot = CreateToolhelp32Snapshot (TH32CS_SNAPTHREAD, 0);
+
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+
+    THREADENTRY32 entry {};
+    entry.dwSize = sizeof (entry);
+
+    for (auto more = Thread32First (snapshot, &entry); more; more = Thread32Next (snapshot, &entry))
+        if (entry.th32OwnerProcessID == GetCurrentProcessId() && ! isSystemRpcWorker (entry.th32ThreadID))
+            ++count;
+
+    CloseHandle (snapshot);
+#else
     if (DIR* tasks = opendir ("/proc/self/task"))
     {
         while (const dirent* entry = readdir (tasks))
@@ -186,6 +311,7 @@ int AaxHost::countThreads()
 
         closedir (tasks);
     }
+#endif
 
     return count;
 }

@@ -23,6 +23,13 @@ public:
 
     // Empty string on success, else what went wrong.
     std::string load (const std::string& libraryPath);
+    // Unloads the library at once (as a host may after closing the last window); true if it went.
+    bool unload();
+    // Whether the library is still in this process's memory.
+    static bool isMapped (const std::string& libraryPath);
+    // Windows: after unload, the library's address range is reserved without
+    // access, so that anything left running there faults.
+    bool unloadedRangeFenced = false;
 
     ACFRESULT startup();
     ACFRESULT shutdown();

@@ -15,8 +15,16 @@ ACFRESULT HostViewContainer::QueryInterface (const acfIID& iid, void** out)
 acfUInt32 HostViewContainer::AddRef() { return static_cast<acfUInt32> (++references); }
 acfUInt32 HostViewContainer::Release() { return static_cast<acfUInt32> (--references); }
 
-int32_t HostViewContainer::GetType() { return AAX_eViewContainer_Type_NULL; }
-void* HostViewContainer::GetPtr() { return nullptr; }
+int32_t HostViewContainer::GetType()
+{
+#if defined(_WIN32)
+    if (nativeView != nullptr)
+        return AAX_eViewContainer_Type_HWND;
+#endif
+    return AAX_eViewContainer_Type_NULL;
+}
+
+void* HostViewContainer::GetPtr() { return nativeView; }
 
 ACFRESULT HostViewContainer::GetModifiers (uint32_t* modifiers)
 {

@@ -1,5 +1,6 @@
-// A window-less view container: it answers like a host's, records the size the
-// view asks for and accepts it.
+// The host's view container: it answers like a host's, records the size the
+// view asks for and accepts it. Window-less unless the host gives it a native
+// window (an HWND on Windows) for the view to attach to.
 #pragma once
 
 #include <utility>
@@ -29,4 +30,5 @@ public:
 
     std::vector<std::pair<float, float>> sizeRequests; // (vert, horz)
     int references = 0;
+    void* nativeView = nullptr;
 };

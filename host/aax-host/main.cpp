@@ -3,7 +3,7 @@
 //   tolvo-aax-host scan LIB
 //   tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N]
 //   tolvo-aax-host chunks LIB
-//   tolvo-aax-host gui LIB
+//   tolvo-aax-host gui LIB [--snapshot FILE.bmp] [--unload]
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,13 +23,17 @@
 #include "JsonWriter.h"
 #include "WavFile.h"
 
+#if defined(_WIN32)
+#include "HostWindow.h"
+#endif
+
 namespace
 {
 const char* const usage =
     "usage: tolvo-aax-host scan LIB\n"
     "       tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N]\n"
     "       tolvo-aax-host chunks LIB\n"
-    "       tolvo-aax-host gui LIB\n";
+    "       tolvo-aax-host gui LIB [--snapshot FILE.bmp] [--unload]\n";
 
 // The property's name in the SDK's own enumeration, for readers of the scan.
 const char* propertyName (int32_t id)
@@ -346,7 +350,23 @@ std::string fourChar (AAX_CTypeID id)
     return s;
 }
 
-// The frame that chunks and gui share: the library opened, one instance of
+// The chunk's bytes, two hex digits each, so another host's output can be compared.
+std::string hexBytes (const std::vector<char>& data)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+
+    for (auto c : data)
+    {
+        const auto byte = static_cast<unsigned char> (c);
+        text += digits[byte >> 4];
+        text += digits[byte & 15];
+    }
+
+    return text;
+}
+
+// The frame of chunks: the library opened, one instance of
 // its first component at 48 kHz examined by body, then shut down, and the
 // findings printed as one JSON object. afterInstance runs once the instance
 // has gone, told how many threads ran before it was made.
@@ -406,6 +426,7 @@ int chunks (const char* path)
                                              .value ("name", name)
                                              .value ("result", static_cast<int64_t> (result))
                                              .value ("size", static_cast<int64_t> (data.size()))
+                                             .value ("data", hexBytes (data))
                                              .value ("restoreResult", static_cast<int64_t> (instance.restoreChunk (id, data)))
                                              .endObject();
                                      }
@@ -417,23 +438,97 @@ int chunks (const char* path)
                                          .value ("wrongIDResult", static_cast<int64_t> (instance.effect()->GetChunkSize (0x78787878, &size))); });
 }
 
-int gui (const char* path)
+int gui (int argc, char** argv)
 {
-    return examineFirstInstance (
-        path,
-        [] (HostInstance& instance, JsonWriter& json)
-        {
-            const auto opened = instance.openGui();
-            AAX_Point size;
-            const auto sized = instance.gui() != nullptr ? instance.gui()->GetViewSize (&size) : AAX_ERROR_NULL_OBJECT;
+    if (argc < 3)
+        return fail (usage);
 
-            json.value ("openResult", static_cast<int64_t> (opened))
-                .value ("viewSizeResult", static_cast<int64_t> (sized))
-                .value ("width", static_cast<double> (size.horz))
-                .value ("height", static_cast<double> (size.vert));
-        },
-        [] (JsonWriter& json, int threadsBefore)
-        { json.value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000)); });
+    const char* path = argv[2];
+    std::string snapshot;
+    bool unload = false;
+
+    for (int i = 3; i < argc; ++i)
+    {
+        const std::string arg = argv[i];
+
+        if (arg == "--snapshot" && i + 1 < argc)
+            snapshot = argv[++i];
+        else if (arg == "--unload")
+            unload = true;
+        else
+            return fail ("unknown option " + arg + "\n" + usage);
+    }
+
+    AaxHost host;
+    PluginDescription description;
+    std::string error;
+
+    if (! open (host, path, description, error))
+        return fail (error);
+
+    const auto& effect = description.effects.front();
+    JsonWriter json;
+    json.beginObject();
+    const auto threadsBefore = AaxHost::countThreads();
+
+    {
+#if defined(_WIN32)
+        // A real window for the view to attach to; it outlives the instance's GUI.
+        HostWindow window (100, 100);
+#endif
+        HostInstance instance (effect, effect.components.front(), 48000.0);
+
+        if (instance.create() != AAX_SUCCESS)
+            return fail ("the instance did not initialise");
+
+#if defined(_WIN32)
+        instance.viewContainer().nativeView = window.nativeHandle();
+#endif
+        const auto opened = instance.openGui();
+        AAX_Point size;
+        const auto sized = instance.gui() != nullptr ? instance.gui()->GetViewSize (&size) : AAX_ERROR_NULL_OBJECT;
+
+        json.value ("openResult", static_cast<int64_t> (opened))
+            .value ("viewSizeResult", static_cast<int64_t> (sized))
+            .value ("width", static_cast<double> (size.horz))
+            .value ("height", static_cast<double> (size.vert));
+
+#if defined(_WIN32)
+        window.resize (static_cast<int> (size.horz), static_cast<int> (size.vert));
+        // Long enough to paint; a host that unloads at once closes it sooner.
+        window.pump (unload ? 200 : 1500);
+        json.value ("windowWidth", static_cast<int64_t> (window.clientWidth()))
+            .value ("windowHeight", static_cast<int64_t> (window.clientHeight()));
+
+        if (! snapshot.empty())
+            json.value ("snapshotSaved", window.saveBitmap (snapshot));
+#else
+        if (! snapshot.empty())
+            return fail ("--snapshot needs a real window (Windows)");
+#endif
+        instance.closeGui();
+    }
+
+    // A host may unload the library as soon as the window is closed, while
+    // the window's update check may still be waiting for the server.
+    if (unload)
+    {
+        json.value ("shutdownResult", static_cast<int64_t> (host.shutdown()))
+            .value ("backgroundWorkAtUnload", AaxHost::countThreads() > threadsBefore)
+            .value ("unloaded", host.unload())
+            .value ("stillMapped", AaxHost::isMapped (path))
+            .value ("rangeFenced", host.unloadedRangeFenced)
+            .value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000));
+        json.endObject();
+        std::fputs (json.text().c_str(), stdout);
+        return 0;
+    }
+
+    json.value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000));
+    host.shutdown();
+    json.value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow())).endObject();
+    std::fputs (json.text().c_str(), stdout);
+    return 0;
 }
 } // namespace
 
@@ -447,8 +542,8 @@ int main (int argc, char** argv)
         return render (argc, argv);
     if (command == "chunks" && argc == 3)
         return chunks (argv[2]);
-    if (command == "gui" && argc == 3)
-        return gui (argv[2]);
+    if (command == "gui")
+        return gui (argc, argv);
 
     std::fputs (usage, command == "--help" || command == "-h" ? stdout : stderr);
     return command == "--help" || command == "-h" ? 0 : 2;

@@ -1,8 +1,10 @@
 // The Windows build files of the library, checked with Debian's MinGW tools.
+// The version resource is generated from project(VERSION) into the build tree.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -36,11 +38,11 @@ std::string utf16 (const std::string& ascii)
 TEST (AaxWindowsFiles, VersionResourceCompilesWithTheMakersStrings)
 {
     const auto res = tempPath ("Tolvo.res");
-    ASSERT_EQ (run ("x86_64-w64-mingw32-windres -O res -o " + res + " " + pluginDir + "Tolvo.rc 2>&1"), 0);
+    ASSERT_EQ (run ("x86_64-w64-mingw32-windres -O res -o " + res + " " + TOLVO_AAX_RC_PATH + " 2>&1"), 0);
     const auto bytes = readFile (res);
     std::remove (res.c_str());
 
-    for (const auto& [key, value] : { std::pair<const char*, const char*> { "CompanyName", "KORVALD" }, { "FileDescription", "Tolvo" }, { "ProductName", "Tolvo" }, { "FileVersion", "1.0.2" }, { "ProductVersion", "1.0.2" } })
+    for (const auto& [key, value] : { std::pair<const char*, const char*> { "CompanyName", "KORVALD" }, { "FileDescription", "Tolvo" }, { "ProductName", "Tolvo" }, { "FileVersion", TOLVO_PROJECT_VERSION }, { "ProductVersion", TOLVO_PROJECT_VERSION } })
     {
         const auto keyAt = bytes.find (utf16 (key));
         ASSERT_NE (keyAt, std::string::npos) << key;
@@ -49,8 +51,16 @@ TEST (AaxWindowsFiles, VersionResourceCompilesWithTheMakersStrings)
         EXPECT_LT (valueAt - keyAt, std::strlen (key) * 2 + 8) << key;
     }
 
-    // VS_FIXEDFILEINFO: signature, structure version, then file version 1.0.2.0 (MS, LS words).
-    const std::string fixed ("\xBD\x04\xEF\xFE\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x02\x00", 16);
+    // VS_FIXEDFILEINFO: signature, structure version, then the file version
+    // major.minor.patch.0 as two little-endian 32-bit words (low half first).
+    int major = 0, minor = 0, patch = 0;
+    ASSERT_EQ (std::sscanf (TOLVO_PROJECT_VERSION, "%d.%d.%d", &major, &minor, &patch), 3);
+    std::string fixed ("\xBD\x04\xEF\xFE\x00\x00\x01\x00", 8);
+    for (int half : { minor, major, 0, patch })
+    {
+        fixed += static_cast<char> (half & 0xFF);
+        fixed += static_cast<char> (half >> 8);
+    }
     EXPECT_NE (bytes.find (fixed), std::string::npos);
 }
 
