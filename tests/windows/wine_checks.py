@@ -50,12 +50,12 @@ def finish():
 
 # --- the files ---------------------------------------------------------------------------------
 
-def load_pe(path):
+def load_pe(path, dll=True):
     import pefile
     pe = pefile.PE(path)
     check(pe.FILE_HEADER.Machine == 0x8664, "%s is not x86-64" % path)
     check(pe.OPTIONAL_HEADER.Magic == 0x20B, "%s is not PE32+" % path)
-    check(pe.FILE_HEADER.Characteristics & 0x2000, "%s is not a DLL" % path)
+    check(bool(pe.FILE_HEADER.Characteristics & 0x2000) == dll, "%s is %s" % (path, "not a DLL" if dll else "a DLL"))
     return pe
 
 
@@ -281,6 +281,28 @@ def render(args):
     finish()
 
 
+def render_tool(args):
+    """tolvo-render.exe against the Linux tolvo-render, file for file, and its imports."""
+    check_imports(load_pe(args.render, dll=False), args.render)
+    os.makedirs(args.work, exist_ok=True)
+    cases = [("stereo-48k-minus1dB", 48000, 2, ["--level", "-1"]),
+             ("mono-44k1-minus3.5dB-block100", 44100, 1, ["--level", "-3.5", "--block", "100"]),
+             ("stereo-96k-aligned-24bit", 96000, 2, ["--bits", "24"])]
+    for name, rate, channels, options in cases:
+        path = os.path.join(args.work, name + ".wav")
+        write_float_wav(path, rate, [program_signal(rate, 1.5, c, 6.0) for c in range(channels)])
+        reference = os.path.join(args.work, name + "-linux.wav")
+        got = os.path.join(args.work, name + "-windows.wav")
+        linux = run([os.path.join(args.linux_build, "tolvo-render"), "-q", "--force", *options, path, reference])
+        converted = [windows_path(a) for a in (path, got)]
+        windows = run([args.wine, args.render, "-q", "--force", *options, *converted])
+        if check(linux.returncode == 0 and windows.returncode == 0, "%s: a render failed" % name):
+            same = open(reference, "rb").read() == open(got, "rb").read()
+            check(same, "%s: the Windows file differs from the Linux one" % name)
+            print("%s: %s" % (name, "identical files" if same else "files differ"))
+    finish()
+
+
 def bypass(args):
     os.makedirs(args.work, exist_ok=True)
     path = os.path.join(args.work, "bypass-in.wav")
@@ -455,7 +477,7 @@ def language(args):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("check", choices=["pe-aax", "pe-vst3", "scan", "render", "bypass", "chunks", "gui", "unload",
-                                          "update", "language"])
+                                          "update", "language", "render-tool"])
     parser.add_argument("--editor-check")
     parser.add_argument("--library")
     parser.add_argument("--version")
@@ -465,9 +487,11 @@ def main():
     parser.add_argument("--linux-build")
     parser.add_argument("--work")
     parser.add_argument("--png")
+    parser.add_argument("--render")
     args = parser.parse_args()
     {"pe-aax": pe_aax, "pe-vst3": pe_vst3, "scan": scan, "render": render, "bypass": bypass,
-     "chunks": chunks, "gui": gui, "unload": unload, "update": update, "language": language}[args.check](args)
+     "chunks": chunks, "gui": gui, "unload": unload, "update": update, "language": language,
+     "render-tool": render_tool}[args.check](args)
 
 
 if __name__ == "__main__":

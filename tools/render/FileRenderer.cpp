@@ -21,12 +21,17 @@ namespace
 {
 bool sameFile (const juce::File& a, const juce::File& b)
 {
+#if JUCE_WINDOWS
+    // No inode numbers here: the same path, letter case aside, is the same file.
+    return a == b;
+#else
     struct stat sa
     {
     }, sb {};
     if (::stat (a.getFullPathName().toRawUTF8(), &sa) != 0 || ::stat (b.getFullPathName().toRawUTF8(), &sb) != 0)
         return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+#endif
 }
 } // namespace
 

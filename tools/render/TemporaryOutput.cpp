@@ -10,6 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if JUCE_WINDOWS
+#include <io.h>
+#endif
+
 namespace
 {
 // At most a sound file and a picture are open at once; the signal handler
@@ -32,7 +36,11 @@ void watchSignalsOnce()
 {
     static const bool installed = []
     {
+#if JUCE_WINDOWS
+        for (int s : { SIGINT, SIGTERM })
+#else
         for (int s : { SIGINT, SIGTERM, SIGHUP, SIGPIPE })
+#endif
             std::signal (s, removeOpenFilesAndStop);
         return true;
     }();
@@ -77,10 +85,15 @@ TemporaryOutput::TemporaryOutput (const juce::File& targetFile, const juce::Stri
     temp = juce::File (juce::String (pattern));
     remember (temp);
 
+#if JUCE_WINDOWS
+    // Sound files are bytes: no line-end translation on the descriptor.
+    ::_setmode (descriptor, _O_BINARY);
+#else
     // mkstemp makes the file private; give it the permissions a new file gets.
     const auto mask = ::umask (0);
     ::umask (mask);
     ::fchmod (descriptor, 0666 & ~mask);
+#endif
 }
 
 TemporaryOutput::~TemporaryOutput()
@@ -103,7 +116,13 @@ void TemporaryOutput::commit (bool replace)
 {
     if (! replace && target.exists())
         throw RenderError { name + " appeared while rendering; not replaced (add --force)" };
+#if JUCE_WINDOWS
+    // Windows renames onto an existing file only through the framework's replacing move.
+    if (! temp.moveFileTo (target))
+        throw RenderError { "cannot write " + name };
+#else
     if (std::rename (temp.getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) != 0)
         throw RenderError { "cannot write " + name + ": " + systemError() };
+#endif
     committed = true;
 }
