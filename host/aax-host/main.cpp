@@ -366,13 +366,14 @@ std::string hexBytes (const std::vector<char>& data)
     return text;
 }
 
-// The frame of chunks: the library opened, one instance of
+// The frame that chunks and gui share: the library opened, one instance of
 // its first component at 48 kHz examined by body, then shut down, and the
 // findings printed as one JSON object. afterInstance runs once the instance
-// has gone, told how many threads ran before it was made.
+// has gone, told how many threads ran before it was made; it returns true
+// when it has ended with the library itself (shut down, unloaded).
 int examineFirstInstance (const char* path,
                           const std::function<void (HostInstance&, JsonWriter&)>& body,
-                          const std::function<void (JsonWriter&, int threadsBefore)>& afterInstance = nullptr)
+                          const std::function<bool (AaxHost&, JsonWriter&, int threadsBefore)>& afterInstance = nullptr)
 {
     AaxHost host;
     PluginDescription description;
@@ -395,11 +396,13 @@ int examineFirstInstance (const char* path,
         body (instance, json);
     }
 
-    if (afterInstance != nullptr)
-        afterInstance (json, threadsBefore);
+    if (afterInstance == nullptr || ! afterInstance (host, json, threadsBefore))
+    {
+        host.shutdown();
+        json.value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow()));
+    }
 
-    host.shutdown();
-    json.value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow())).endObject();
+    json.endObject();
     std::fputs (json.text().c_str(), stdout);
     return 0;
 }
@@ -459,29 +462,16 @@ int gui (int argc, char** argv)
             return fail ("unknown option " + arg + "\n" + usage);
     }
 
-    AaxHost host;
-    PluginDescription description;
-    std::string error;
+#if ! defined(_WIN32)
+    if (! snapshot.empty())
+        return fail ("--snapshot needs a real window (Windows)");
+#endif
 
-    if (! open (host, path, description, error))
-        return fail (error);
-
-    const auto& effect = description.effects.front();
-    JsonWriter json;
-    json.beginObject();
-    const auto threadsBefore = AaxHost::countThreads();
-
+    const auto showWindow = [&] (HostInstance& instance, JsonWriter& json)
     {
 #if defined(_WIN32)
         // A real window for the view to attach to; it outlives the instance's GUI.
         HostWindow window (100, 100);
-#endif
-        HostInstance instance (effect, effect.components.front(), 48000.0);
-
-        if (instance.create() != AAX_SUCCESS)
-            return fail ("the instance did not initialise");
-
-#if defined(_WIN32)
         instance.viewContainer().nativeView = window.nativeHandle();
 #endif
         const auto opened = instance.openGui();
@@ -502,33 +492,28 @@ int gui (int argc, char** argv)
 
         if (! snapshot.empty())
             json.value ("snapshotSaved", window.saveBitmap (snapshot));
-#else
-        if (! snapshot.empty())
-            return fail ("--snapshot needs a real window (Windows)");
 #endif
         instance.closeGui();
-    }
+    };
 
-    // A host may unload the library as soon as the window is closed, while
-    // the window's update check may still be waiting for the server.
-    if (unload)
+    const auto afterWindow = [&] (AaxHost& host, JsonWriter& json, int threadsBefore)
     {
-        json.value ("shutdownResult", static_cast<int64_t> (host.shutdown()))
-            .value ("backgroundWorkAtUnload", AaxHost::countThreads() > threadsBefore)
-            .value ("unloaded", host.unload())
-            .value ("stillMapped", AaxHost::isMapped (path))
-            .value ("rangeFenced", host.unloadedRangeFenced)
-            .value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000));
-        json.endObject();
-        std::fputs (json.text().c_str(), stdout);
-        return 0;
-    }
+        // A host may unload the library as soon as the window is closed, while
+        // the window's update check may still be waiting for the server.
+        if (unload)
+        {
+            json.value ("shutdownResult", static_cast<int64_t> (host.shutdown()))
+                .value ("backgroundWorkAtUnload", AaxHost::countThreads() > threadsBefore)
+                .value ("unloaded", host.unload())
+                .value ("stillMapped", AaxHost::isMapped (path))
+                .value ("rangeFenced", host.unloadedRangeFenced);
+        }
 
-    json.value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000));
-    host.shutdown();
-    json.value ("canUnloadNow", static_cast<int64_t> (host.canUnloadNow())).endObject();
-    std::fputs (json.text().c_str(), stdout);
-    return 0;
+        json.value ("backgroundWorkDone", AaxHost::waitForThreads (threadsBefore, 10000));
+        return unload;
+    };
+
+    return examineFirstInstance (path, showWindow, afterWindow);
 }
 } // namespace
 
