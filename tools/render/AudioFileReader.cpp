@@ -8,62 +8,100 @@
 
 namespace
 {
-std::uint32_t le32 (const unsigned char* p) { return (std::uint32_t) p[0] | (std::uint32_t) p[1] << 8 | (std::uint32_t) p[2] << 16 | (std::uint32_t) p[3] << 24; }
-std::uint32_t be32 (const unsigned char* p) { return (std::uint32_t) p[3] | (std::uint32_t) p[2] << 8 | (std::uint32_t) p[1] << 16 | (std::uint32_t) p[0] << 24; }
-std::uint64_t le64 (const unsigned char* p) { return (std::uint64_t) le32 (p) | (std::uint64_t) le32 (p + 4) << 32; }
-
-// libsndfile shortens the length of a WAV or AIFF file whose data chunk runs
-// past the end of the file to what is there; the header's own count tells a
-// file cut short from a short file. Nothing when the header gives no count.
-std::optional<juce::int64> headerFrames (const juce::File& file)
+// The file as libsndfile would see it if `padding` zero bytes followed it.
+// Reading far into the padding means the format scans its data: then the
+// answer says nothing about the header.
+struct PaddedFile
 {
-    juce::FileInputStream in (file);
-    if (in.failedToOpen())
-        return std::nullopt;
+    juce::FileInputStream in;
+    juce::int64 size, padding, position = 0, paddingRead = 0;
 
-    juce::MemoryBlock head;
-    in.readIntoMemoryBlock (head, 1 << 16);
-    const auto* d = static_cast<const unsigned char*> (head.getData());
-    const size_t size = head.getSize();
-    if (size < 12)
-        return std::nullopt;
+    PaddedFile (const juce::File& file, juce::int64 extra) :
+        in (file), size (file.getSize()), padding (extra) {}
 
-    const bool riff = std::memcmp (d, "RIFF", 4) == 0 && std::memcmp (d + 8, "WAVE", 4) == 0;
-    const bool rf64 = (std::memcmp (d, "RF64", 4) == 0 || std::memcmp (d, "BW64", 4) == 0) && std::memcmp (d + 8, "WAVE", 4) == 0;
-    const bool aiff = std::memcmp (d, "FORM", 4) == 0 && (std::memcmp (d + 8, "AIFF", 4) == 0 || std::memcmp (d + 8, "AIFC", 4) == 0);
-    if (! riff && ! rf64 && ! aiff)
-        return std::nullopt;
-
-    std::uint64_t dataBytes = 0, ds64Bytes = 0;
-    unsigned blockAlign = 0;
-    bool haveData = false;
-
-    for (size_t pos = 12; pos + 8 <= size;)
+    static sf_count_t length (void* self)
     {
-        const auto* id = d + pos;
-        const std::uint64_t length = aiff ? be32 (id + 4) : le32 (id + 4);
-        const auto* body = id + 8;
-        const size_t inHead = size - (pos + 8);
-
-        if (aiff && std::memcmp (id, "COMM", 4) == 0 && inHead >= 6)
-            return (juce::int64) be32 (body + 2); // numSampleFrames
-        if (! aiff && std::memcmp (id, "fmt ", 4) == 0 && inHead >= 14)
-            blockAlign = (unsigned) body[12] | (unsigned) body[13] << 8;
-        if (! aiff && std::memcmp (id, "ds64", 4) == 0 && inHead >= 16)
-            ds64Bytes = le64 (body + 8);
-        if (! aiff && std::memcmp (id, "data", 4) == 0)
-        {
-            dataBytes = rf64 && length == 0xffffffffu ? ds64Bytes : length;
-            haveData = true;
-            break;
-        }
-        pos += 8 + (size_t) length + (length & 1);
+        auto& f = *static_cast<PaddedFile*> (self);
+        return f.size + f.padding;
     }
+    static sf_count_t seek (sf_count_t offset, int whence, void* self)
+    {
+        auto& f = *static_cast<PaddedFile*> (self);
+        const auto to = whence == SEEK_SET ? offset : whence == SEEK_CUR ? f.position + offset
+                                                                         : length (self) + offset;
+        if (to < 0)
+            return -1;
+        f.position = to;
+        return to;
+    }
+    static sf_count_t read (void* data, sf_count_t count, void* self)
+    {
+        auto& f = *static_cast<PaddedFile*> (self);
+        count = juce::jlimit<sf_count_t> (0, juce::jmax<sf_count_t> (0, length (self) - f.position), count);
+        sf_count_t real = 0;
+        if (f.position < f.size && f.in.setPosition (f.position))
+            real = juce::jmax (0, f.in.read (data, (int) juce::jmin<sf_count_t> (count, f.size - f.position, 1 << 30)));
+        std::memset (static_cast<char*> (data) + real, 0, (size_t) (count - real));
+        f.paddingRead += count - real;
+        f.position += count;
+        return count;
+    }
+    static sf_count_t write (const void*, sf_count_t, void*) { return 0; }
+    static sf_count_t tell (void* self) { return static_cast<PaddedFile*> (self)->position; }
 
-    // 0 and 0xffffffff mark a file written as a stream, length unknown.
-    if (! haveData || blockAlign == 0 || dataBytes == 0 || (! rf64 && dataBytes == 0xffffffffu))
+    std::optional<juce::int64> frames()
+    {
+        SF_VIRTUAL_IO io { length, seek, read, write, tell };
+        SF_INFO info {};
+        SNDFILE* f = in.failedToOpen() ? nullptr : sf_open_virtual (&io, SFM_READ, &info, this);
+        if (f == nullptr)
+            return std::nullopt;
+        sf_close (f);
+        if (paddingRead > (1 << 20))
+            return std::nullopt;
+        return (juce::int64) info.frames;
+    }
+};
+
+// libsndfile shortens a file whose data runs past its end to what is there,
+// in every container whose header counts its data. Followed by more bytes,
+// such a file grows to its header's count and no further; a file without a
+// count grows with every byte. Nothing when the header gives no count.
+std::optional<juce::int64> countFromHeader (const juce::File& file)
+{
+    constexpr juce::int64 far = (juce::int64) 1 << 36;
+    const auto once = PaddedFile (file, far).frames(), twice = PaddedFile (file, 2 * far).frames();
+    if (! once || ! twice || *once != *twice)
         return std::nullopt;
-    return (juce::int64) (dataBytes / blockAlign);
+    return once;
+}
+
+// Wave64 counts its data, but libsndfile reads to the end of the file; the
+// data chunk's own size tells how many bytes are missing.
+std::optional<juce::int64> missingWave64Bytes (const juce::File& file, juce::int64& presentBytes)
+{
+    static const unsigned char dataGuid[16] = { 'd', 'a', 't', 'a', 0xf3, 0xac, 0xd3, 0x11, 0x8c, 0xd1, 0x00, 0xc0, 0x4f, 0x8e, 0xdb, 0x8a };
+    juce::FileInputStream in (file);
+    const auto size = file.getSize();
+    unsigned char head[24];
+    for (juce::int64 pos = 40; ! in.failedToOpen() && pos + 24 <= size;)
+    {
+        if (! in.setPosition (pos) || in.read (head, 24) != 24)
+            break;
+        std::uint64_t length = 0;
+        for (int i = 7; i >= 0; --i)
+            length = length << 8 | head[16 + i];
+        if (length < 24)
+            break;
+        if (std::memcmp (head, dataGuid, 16) == 0)
+        {
+            presentBytes = size - pos - 24;
+            const auto declared = (juce::int64) juce::jmin<std::uint64_t> (length - 24, (std::uint64_t) 1 << 62);
+            return declared > presentBytes ? std::optional<juce::int64> (declared - presentBytes) : std::nullopt;
+        }
+        pos += (juce::int64) ((length + 7) & ~(std::uint64_t) 7);
+    }
+    return std::nullopt;
 }
 
 juce::String subtypeName (int format)
@@ -121,8 +159,18 @@ AudioFileReader::AudioFileReader (const juce::File& source, const juce::String& 
     channels = info.channels;
     sampleRate = (double) info.samplerate;
     format = info.format;
+    // A stream whose end is missing has no length to tell.
+    if (info.frames == SF_COUNT_MAX)
+        throw RenderError { name + " does not tell its length; it seems cut short" };
+    if (info.frames == 0)
+        throw RenderError { "cannot read " + name + ": it holds no audio (0 frames)" };
+
     availableFrames = info.frames;
-    declaredFrames = juce::jmax<juce::int64> (info.frames, headerFrames (source).value_or (0));
+    declaredFrames = juce::jmax<juce::int64> (info.frames, countFromHeader (source).value_or (0));
+    juce::int64 presentBytes = 0;
+    if ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_W64)
+        if (const auto missing = missingWave64Bytes (source, presentBytes); missing && presentBytes > 0)
+            declaredFrames = info.frames + (juce::int64) std::ceil ((double) *missing * (double) info.frames / (double) presentBytes);
 
     if (channels < 1 || channels > 2)
         throw RenderError { name + " has " + juce::String (channels) + " channels; Tolvo takes mono or stereo" };

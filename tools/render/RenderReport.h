@@ -35,7 +35,8 @@ struct RenderReport
     double levelDb = 0.0;
     bool enable = true;
     int latency = 0;
-    bool latencyKept = false;
+    int delay = 0; // frames the output lags the input by: the latency when kept and applied
+    bool wroteAudio = true;
     int blockSize = 0;
     Side in, out;
     double reductionMaxDb = 0.0, reductionMeanDb = 0.0;
