@@ -76,30 +76,72 @@ std::optional<juce::int64> countFromHeader (const juce::File& file)
     return once;
 }
 
-// Wave64 counts its data, but libsndfile reads to the end of the file; the
-// data chunk's own size tells how many bytes are missing.
-std::optional<juce::int64> missingWave64Bytes (const juce::File& file, juce::int64& presentBytes)
+// Where a chunked container (RIFF, RF64, Wave64, AIFF, CAF) is cut: libsndfile
+// rounds the count of block-coded data (ADPCM, ALAC) to whole blocks, does not
+// read Wave64's count at all, and never looks at chunks after the data. Every
+// chunk must end within the file.
+struct ChunkCut
 {
-    static const unsigned char dataGuid[16] = { 'd', 'a', 't', 'a', 0xf3, 0xac, 0xd3, 0x11, 0x8c, 0xd1, 0x00, 0xc0, 0x4f, 0x8e, 0xdb, 0x8a };
+    juce::int64 missingBytes = 0; // past the end of the file
+    juce::int64 presentDataBytes = 0;
+    bool inData = false;
+};
+
+std::optional<ChunkCut> findChunkCut (const juce::File& file)
+{
+    static const unsigned char wave64Data[16] = { 'd', 'a', 't', 'a', 0xf3, 0xac, 0xd3, 0x11, 0x8c, 0xd1, 0x00, 0xc0, 0x4f, 0x8e, 0xdb, 0x8a };
     juce::FileInputStream in (file);
     const auto size = file.getSize();
-    unsigned char head[24];
-    for (juce::int64 pos = 40; ! in.failedToOpen() && pos + 24 <= size;)
+    unsigned char head[40] = {};
+    if (in.failedToOpen() || in.read (head, 40) != 40)
+        return std::nullopt;
+
+    const auto number = [] (const unsigned char* p, int bytes, bool bigEndian)
     {
-        if (! in.setPosition (pos) || in.read (head, 24) != 24)
+        std::uint64_t v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v = v << 8 | p[bigEndian ? i : bytes - 1 - i];
+        return v;
+    };
+    const bool wave64 = std::memcmp (head, "riff", 4) == 0;
+    const bool rf64 = std::memcmp (head, "RF64", 4) == 0 || std::memcmp (head, "BW64", 4) == 0;
+    const bool riff = std::memcmp (head, "RIFF", 4) == 0;
+    const bool aiff = std::memcmp (head, "FORM", 4) == 0;
+    const bool caf = std::memcmp (head, "caff", 4) == 0;
+    if (! wave64 && ! rf64 && ! riff && ! aiff && ! caf)
+        return std::nullopt;
+
+    // Wave64: 16-byte ids, sizes that count the 24-byte header, 8-byte alignment.
+    // CAF: 8-byte big-endian sizes, no alignment. The others: 4-byte sizes, even alignment.
+    const int idBytes = wave64 ? 16 : 4, sizeBytes = wave64 || caf ? 8 : 4, headerBytes = idBytes + sizeBytes;
+    std::uint64_t ds64Data = 0;
+    for (juce::int64 pos = wave64 ? 40 : caf ? 8
+                                             : 12;
+         pos + headerBytes <= size;)
+    {
+        if (! in.setPosition (pos) || in.read (head, headerBytes) != headerBytes)
             break;
-        std::uint64_t length = 0;
-        for (int i = 7; i >= 0; --i)
-            length = length << 8 | head[16 + i];
-        if (length < 24)
+        const auto length = number (head + idBytes, sizeBytes, aiff || caf);
+        if (wave64 && length < 24)
             break;
-        if (std::memcmp (head, dataGuid, 16) == 0)
-        {
-            presentBytes = size - pos - 24;
-            const auto declared = (juce::int64) juce::jmin<std::uint64_t> (length - 24, (std::uint64_t) 1 << 62);
-            return declared > presentBytes ? std::optional<juce::int64> (declared - presentBytes) : std::nullopt;
-        }
-        pos += (juce::int64) ((length + 7) & ~(std::uint64_t) 7);
+        const auto body = wave64 ? length - 24 : length;
+        if (rf64 && std::memcmp (head, "ds64", 4) == 0 && in.read (head + 8, 24) == 24)
+            ds64Data = number (head + 16, 8, false);
+
+        const bool data = wave64 ? std::memcmp (head, wave64Data, 16) == 0
+                                 : std::memcmp (head, aiff ? "SSND" : "data", 4) == 0;
+        // Lengths that mean "to the end of the file": a stream's data, or RF64's count in ds64.
+        const bool open = data && (body == 0 || body == 0xffffffffu || (caf && length == ~(std::uint64_t) 0));
+        const auto declared = data && rf64 && length == 0xffffffffu ? ds64Data : open ? 0
+                                                                                      : body;
+        const auto present = size - pos - headerBytes;
+        if (declared > (std::uint64_t) present)
+            return ChunkCut { (juce::int64) juce::jmin<std::uint64_t> (declared, (std::uint64_t) 1 << 62) - present, present, data };
+        if (open)
+            break;
+        const auto step = wave64 ? (declared + 7) & ~(std::uint64_t) 7 : caf ? declared
+                                                                             : declared + (declared & 1);
+        pos += headerBytes + (juce::int64) step;
     }
     return std::nullopt;
 }
@@ -167,10 +209,13 @@ AudioFileReader::AudioFileReader (const juce::File& source, const juce::String& 
 
     availableFrames = info.frames;
     declaredFrames = juce::jmax<juce::int64> (info.frames, countFromHeader (source).value_or (0));
-    juce::int64 presentBytes = 0;
-    if ((format & SF_FORMAT_TYPEMASK) == SF_FORMAT_W64)
-        if (const auto missing = missingWave64Bytes (source, presentBytes); missing && presentBytes > 0)
-            declaredFrames = info.frames + (juce::int64) std::ceil ((double) *missing * (double) info.frames / (double) presentBytes);
+    if (const auto cut = findChunkCut (source))
+    {
+        missingBytes = cut->missingBytes;
+        // The frames the missing data would hold, when libsndfile did not count them.
+        if (cut->inData && cut->presentDataBytes > 0 && declaredFrames == info.frames)
+            declaredFrames += juce::jmax<juce::int64> (1, (juce::int64) std::ceil ((double) cut->missingBytes * (double) info.frames / (double) cut->presentDataBytes));
+    }
 
     if (channels < 1 || channels > 2)
         throw RenderError { name + " has " + juce::String (channels) + " channels; Tolvo takes mono or stereo" };

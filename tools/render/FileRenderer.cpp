@@ -23,7 +23,7 @@ FileRenderer::FileRenderer (const RenderOptions& renderOptions, const RenderJob&
     options (renderOptions), job (renderJob), started (juce::Time::getMillisecondCounterHiRes())
 {
     reader = std::make_unique<AudioFileReader> (job.input, job.inputName);
-    if (reader->getAvailableFrames() < reader->getDeclaredFrames() && ! options.allowTruncated)
+    if ((reader->getAvailableFrames() < reader->getDeclaredFrames() || reader->getMissingBytes() > 0) && ! options.allowTruncated)
         throw RenderError { truncationMessage (reader->getAvailableFrames()) };
 
     std::vector<std::string> inputPaths;
@@ -74,9 +74,11 @@ FileRenderer::~FileRenderer()
 juce::String FileRenderer::truncationMessage (juce::int64 present) const
 {
     const auto why = reader->getReadError();
-    return job.inputName + " is cut short: its header says " + juce::String (reader->getDeclaredFrames()) + " frames, but only "
-           + juce::String (present) + " are there" + (why.isNotEmpty() ? " (" + why + ")" : juce::String())
-           + "; add --allow-truncated to render those";
+    const auto what = present < reader->getDeclaredFrames()
+                          ? "its header says " + juce::String (reader->getDeclaredFrames()) + " frames, but only " + juce::String (present) + " are there"
+                          : "its last chunk runs " + juce::String (reader->getMissingBytes()) + " bytes past the end of the file";
+    return job.inputName + " is cut short: " + what + (why.isNotEmpty() ? " (" + why + ")" : juce::String())
+           + "; add --allow-truncated to render " + (present < reader->getDeclaredFrames() ? "those" : "it");
 }
 
 RenderReport FileRenderer::run (bool showProgress)
@@ -206,6 +208,7 @@ RenderReport FileRenderer::run (bool showProgress)
     report.channels = channels;
     report.frames = frames;
     report.declaredFrames = reader->getDeclaredFrames();
+    report.missingBytes = reader->getMissingBytes();
     report.levelDb = levelDb;
     report.enable = options.enable;
     report.latency = latency;

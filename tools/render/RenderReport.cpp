@@ -98,6 +98,8 @@ void RenderReport::printText (std::FILE* f) const
           + plural (channels, "channel", "channels") + ": " + inputFormat + " -> " + outputFormat);
     if (frames < declaredFrames)
         line ("  cut short: its header says " + juce::String (declaredFrames) + " frames; rendered the " + juce::String (frames) + " present");
+    else if (missingBytes > 0)
+        line ("  cut short: " + juce::String (missingBytes) + " bytes missing at the end; rendered what is there");
     line ("  Level " + juce::String (levelDb, 2) + " dB, Enable " + (enable ? "on" : "off") + ", block " + juce::String (blockSize));
     line ("  latency " + juce::String (latency) + " samples (" + juce::String (1000.0 * latency / sampleRate, 1) + " ms), "
           + (delay > 0 ? "kept in the output" : enable ? "taken out"
@@ -147,7 +149,7 @@ juce::var RenderReport::toJson() const
     o->setProperty ("channels", channels);
     o->setProperty ("frames", frames);
     o->setProperty ("declaredFrames", declaredFrames);
-    o->setProperty ("truncated", frames < declaredFrames);
+    o->setProperty ("truncated", frames < declaredFrames || missingBytes > 0);
     o->setProperty ("levelDb", number (levelDb));
     o->setProperty ("enable", enable);
     o->setProperty ("blockSize", blockSize);

@@ -32,6 +32,7 @@ struct RenderReport
     double sampleRate = 0.0;
     int channels = 0;
     juce::int64 frames = 0, declaredFrames = 0;
+    juce::int64 missingBytes = 0; // announced by the container past the end of the file
     double levelDb = 0.0;
     bool enable = true;
     int latency = 0;
