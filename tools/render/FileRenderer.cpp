@@ -27,6 +27,7 @@ FileRenderer::FileRenderer (const RenderOptions& renderOptions, const RenderJob&
         throw RenderError { truncationMessage (reader->getAvailableFrames()) };
 
     std::vector<std::string> inputPaths;
+    inputPaths.reserve (inputs.size());
     for (const auto& in : inputs)
         inputPaths.push_back (in.getFullPathName().toStdString());
     const auto check = [&] (const juce::File& target, const juce::String& name)

@@ -30,7 +30,7 @@ volatile std::sig_atomic_t openUsed[maximumOpen];
 #if defined(_WIN32)
 const int terminating[] = { SIGINT, SIGTERM };
 #else
-const int terminating[] = { SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF };
+const int terminating[] = { SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF };
 #endif
 
 extern "C" void removeOpenFilesAndStop (int signalNumber)
