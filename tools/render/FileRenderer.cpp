@@ -6,14 +6,12 @@
 #include "tools/render/GainReduction.h"
 #include "tools/render/HalfWaveTracker.h"
 #include "tools/render/LoudnessMeter.h"
+#include "tools/render/OutputTarget.h"
 #include "tools/render/OverCounter.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/RenderError.h"
 #include "tools/render/TemporaryOutput.h"
 #include "tools/render/WaveformPlot.h"
-
-#include "tools/render/FileError.h"
-#include "tools/render/OutputTarget.h"
 
 #include <cmath>
 #include <optional>
