@@ -26,7 +26,7 @@ const char* RenderOptions::usage()
            "  --level DB         ceiling in dB, -6.0 to 0.0 (default -0.1)\n"
            "  --disable          switch Enable off (the file passes unchanged)\n"
            "  --block N          frames per block, 1 to 65536 (default 512)\n"
-           "  --keep-latency     keep the 30 ms look-ahead delay in the output\n"
+           "  --keep-latency     keep the 30 ms look-ahead delay; the output is longer by it\n"
            "  --bits 16|24|32f   output samples: 16 or 24-bit PCM with TPDF dither, or\n"
            "                     32-bit float (default 32f)\n"
            "  -o DIR             render every IN into DIR under its own name\n"
