@@ -21,13 +21,8 @@ struct Captured
 
 Captured runHeld (const juce::StringArray& args, bool terminal, const juce::File& folder)
 {
-    std::vector<std::string> storage { TOLVO_RENDER_PATH };
-    for (const auto& a : args)
-        storage.push_back (a.toStdString());
-    std::vector<char*> argv;
-    for (auto& s : storage)
-        argv.push_back (s.data());
-    argv.push_back (nullptr);
+    std::vector<std::string> storage;
+    auto argv = makeArgv (storage, TOLVO_RENDER_PATH, args);
 
     int fd = -1;
     pid_t pid = -1;
@@ -168,13 +163,8 @@ TEST_F (RenderToolTest, BatchRendersEveryFileWhenTheReportsReaderGoesAway)
     }
     args.addArray ({ "-o", file ("out").getFullPathName() });
 
-    std::vector<std::string> storage { TOLVO_RENDER_PATH };
-    for (const auto& a : args)
-        storage.push_back (a.toStdString());
-    std::vector<char*> argv;
-    for (auto& s : storage)
-        argv.push_back (s.data());
-    argv.push_back (nullptr);
+    std::vector<std::string> storage;
+    auto argv = makeArgv (storage, TOLVO_RENDER_PATH, args);
 
     int p[2];
     ASSERT_EQ (::pipe (p), 0);

@@ -5,15 +5,22 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-RenderRun runTool (const char* program, const juce::StringArray& args, long fileSizeLimit)
+std::vector<char*> makeArgv (std::vector<std::string>& storage, const char* program, const juce::StringArray& args)
 {
-    std::vector<std::string> storage { program };
+    storage = { program };
     for (const auto& a : args)
         storage.push_back (a.toStdString());
     std::vector<char*> argv;
     for (auto& s : storage)
         argv.push_back (s.data());
     argv.push_back (nullptr);
+    return argv;
+}
+
+RenderRun runTool (const char* program, const juce::StringArray& args, long fileSizeLimit)
+{
+    std::vector<std::string> storage;
+    auto argv = makeArgv (storage, program, args);
 
     const auto outFile = juce::File::createTempFile ("render-out"), errFile = juce::File::createTempFile ("render-err");
     const pid_t pid = ::fork();
