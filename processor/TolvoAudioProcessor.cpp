@@ -394,7 +394,12 @@ bool TolvoAudioProcessor::hasEditor() const { return true; }
 int TolvoAudioProcessor::getNumPrograms() { return 1; }
 int TolvoAudioProcessor::getCurrentProgram() { return 0; }
 void TolvoAudioProcessor::setCurrentProgram (int) {}
-const juce::String TolvoAudioProcessor::getProgramName (int) { return {}; }
+// VST3 publishes the one program as a factory preset, which hosts and the
+// format's validator expect to carry a name; elsewhere it stays unnamed.
+const juce::String TolvoAudioProcessor::getProgramName (int)
+{
+    return wrapperType == wrapperType_VST3 ? "Default" : juce::String();
+}
 void TolvoAudioProcessor::changeProgramName (int, const juce::String&) {}
 
 void TolvoAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
