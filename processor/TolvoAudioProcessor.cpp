@@ -3,7 +3,11 @@
 #include "processor/BlockSize.h"
 #include "processor/TolvoParameters.h"
 
+// The LV2 DSP binary is built without the window, which lives in a binary
+// of its own there.
+#ifndef TOLVO_WITHOUT_EDITOR
 #include "editor/TolvoAudioProcessorEditor.h"
+#endif
 
 #include "limiter/LimiterEngine.h"
 
@@ -386,7 +390,11 @@ bool TolvoAudioProcessor::isMidiEffect() const { return false; }
 
 juce::AudioProcessorEditor* TolvoAudioProcessor::createEditor()
 {
+#ifndef TOLVO_WITHOUT_EDITOR
     return new TolvoAudioProcessorEditor (*this);
+#else
+    return nullptr;
+#endif
 }
 
 bool TolvoAudioProcessor::hasEditor() const { return true; }
