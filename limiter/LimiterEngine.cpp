@@ -43,18 +43,6 @@ double flush (double v) noexcept
     return std::isnormal (v) ? v : 0.0;
 }
 
-// The larger of two values, a NaN operand ignored, as fmax gives it.
-double larger (double x, double y) noexcept
-{
-    if (std::isnan (x))
-        return y;
-
-    if (std::isnan (y))
-        return x;
-
-    return x > y ? x : y;
-}
-
 double timeCoefficient (double sampleRate, double ms) noexcept
 {
     return std::exp (-1000.0 / (sampleRate * ms));
@@ -126,65 +114,45 @@ void LimiterEngine::setRate (double sampleRate) noexcept
     attackIsInstant = timeCoefficient (sampleRate, engineAttackMs + engineAttackMs) <= negligibleAttack;
 }
 
-double LimiterEngine::ceilingFor (double levelDb) noexcept
-{
-    if (! (levelDb == ceilingLevelDb))
-    {
-        ceilingLevelDb = levelDb;
-        ceiling = dbToGain (levelDb);
-    }
-
-    return ceiling;
-}
-
-// Calls visit(from, to) for the runs of the segment's positions in order:
-// from `first` forward, wrapping from the end of the ring to 0, up to but not
-// including the write position. At most two runs; none when `first` is the
-// write position.
+// The segment's positions run from `first` forward, wrapping from the end of
+// the ring to 0, up to but not including the write position: visit(from, to)
+// is called for the run from `first` and then for the one from 0, if any.
 template <typename Visit>
 void LimiterEngine::walkSegment (int first, Visit&& visit) const noexcept
 {
-    const int end = writePosition;
+    visit (first, first <= writePosition ? writePosition : length);
 
-    if (first < end)
-        visit (first, end);
-
-    if (first > end)
-    {
-        visit (first, length);
-        visit (0, end);
-    }
+    if (first > writePosition && writePosition > 0)
+        visit (0, writePosition);
 }
 
 // Ends the open segment of each channel that crossed zero at position w,
 // unless it is shorter than the minimum; the sample at w opens the next.
 void LimiterEngine::closeSegments (int w, bool left, bool right, double levelDb) noexcept
 {
-    if (left && std::abs ((double) w - (double) segmentStartLeft) >= minimumSegment)
+    auto close = [&] (bool crossed, int channel, double* ring, int& start)
     {
-        processSegment (0, bufferLeft.data(), segmentStartLeft, levelDb);
-        segmentStartLeft = w;
-    }
+        if (crossed && std::abs ((double) w - (double) start) >= minimumSegment)
+        {
+            processSegment (channel, ring, start, levelDb);
+            start = w;
+        }
+    };
 
-    if (right && std::abs ((double) w - (double) segmentStartRight) >= minimumSegment)
-    {
-        processSegment (1, bufferRight.data(), segmentStartRight, levelDb);
-        segmentStartRight = w;
-    }
+    close (left, 0, bufferLeft.data(), segmentStartLeft);
+    close (right, 1, bufferRight.data(), segmentStartRight);
 }
 
 void LimiterEngine::processSegment (int channel, double* ring, int start, double levelDb) noexcept
 {
     const int first = (start >= length || start < 0) ? 0 : start;
 
-    int starts[2] = {};
     RunMeasure runs[2];
     int numRuns = 0;
     int count = 0;
 
     walkSegment (first, [&] (int from, int to)
                  {
-                     starts[numRuns] = from;
                      runs[numRuns++] = measureRun (ring + from, to - from);
                      count += to - from; });
 
@@ -197,14 +165,14 @@ void LimiterEngine::processSegment (int channel, double* ring, int start, double
     const RunMeasure& a = runs[0];
     const RunMeasure& b = runs[1];
     const bool peakInFirst = a.peak >= b.peak;
-    const RunMeasure before = peakInFirst ? measureRun (ring + first, a.peakAt) : measureRun (ring + starts[1], b.peakAt);
-    const int p = peakInFirst ? first + a.peakAt : starts[1] + b.peakAt;
+    const int p = peakInFirst ? first + a.peakAt : b.peakAt;
+    const RunMeasure before = measureRun (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt);
     int q = first;
 
-    if (peakInFirst)
-        q = before.peak > 0.0 ? first + before.peakAt : first;
-    else if (a.peak > 0.0 || before.peak > 0.0)
-        q = a.peak >= before.peak ? first + a.peakAt : starts[1] + before.peakAt;
+    if (! peakInFirst && a.peak >= before.peak && a.peak > 0.0)
+        q = first + a.peakAt;
+    else if (before.peak > 0.0)
+        q = (peakInFirst ? first : 0) + before.peakAt;
 
     const double peak = peakInFirst ? a.peak : b.peak;
     const double rms = std::sqrt ((a.sumSq + b.sumSq) / (double) count);
@@ -224,7 +192,13 @@ void LimiterEngine::processSegment (int channel, double* ring, int start, double
     if (! std::isfinite (releaseMs))
         releaseMs = 100.0;
 
-    if (! (truePeak > ceilingFor (levelDb)))
+    if (! (levelDb == ceilingLevelDb))
+    {
+        ceilingLevelDb = levelDb;
+        ceiling = dbToGain (levelDb);
+    }
+
+    if (! (truePeak > ceiling))
         truePeak = 0.000001;
 
     const double detector = truePeak > peakE ? truePeak : peakE;
@@ -256,23 +230,18 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
     const bool zerosApart = hasZero && ! (zero.reductionDb == live.reductionDb);
     const bool lastIsZero = ring[writePosition == 0 ? length - 1 : writePosition - 1] == 0.0;
 
-    attackCoefficientFor (channel, rate, engineAttackMs);
-    const double r = releaseCoefficientFor (channel, rate, releaseMs);
+    // The attack's cache is kept as the general law would leave it.
+    coefficientFor (channel, rate, engineAttackMs, attackTimeMs, attackCoefficient);
+    const double r = coefficientFor (channel, rate, releaseMs, releaseTimeMs, releaseCoefficient);
     coefficientSampleRate[channel] = rate;
 
     double held = flush (heldReductionDb[channel]);
 
     walkSegment (first, [&] (int from, int to)
                  {
-                     if (! zerosApart)
-                     {
-                         held = applyReleaseGain (ring + from, to - from, held, live.reductionDb, r);
-                         return;
-                     }
-
                      for (int j = from; j < to; ++j)
                      {
-                         int k = j;
+                         int k = zerosApart ? j : to;
                          while (k < to && ring[k] != 0.0)
                              ++k;
 
@@ -306,33 +275,23 @@ double LimiterEngine::interpolatedPeak (const double* ring, int c) const noexcep
     return result;
 }
 
-double LimiterEngine::attackCoefficientFor (int channel, double sampleRate, double attackMs) noexcept
+// A coefficient exp(-1000 / (rate * ms)), worked out again only when its
+// time or the rate differs from the last call's.
+double LimiterEngine::coefficientFor (int channel, double sampleRate, double ms, double* timeMs, double* coefficient) noexcept
 {
-    const double a = (attackTimeMs[channel] == attackMs && coefficientSampleRate[channel] == sampleRate)
-                         ? attackCoefficient[channel]
-                         : timeCoefficient (sampleRate, attackMs);
-    attackTimeMs[channel] = attackMs;
-    attackCoefficient[channel] = a;
-    return a;
-}
+    if (! (timeMs[channel] == ms && coefficientSampleRate[channel] == sampleRate))
+        coefficient[channel] = timeCoefficient (sampleRate, ms);
 
-double LimiterEngine::releaseCoefficientFor (int channel, double sampleRate, double releaseMs) noexcept
-{
-    const double r = (releaseTimeMs[channel] == releaseMs && coefficientSampleRate[channel] == sampleRate)
-                         ? releaseCoefficient[channel]
-                         : timeCoefficient (sampleRate, releaseMs);
-    releaseTimeMs[channel] = releaseMs;
-    releaseCoefficient[channel] = r;
-    return r;
+    timeMs[channel] = ms;
+    return coefficient[channel];
 }
 
 double LimiterEngine::applyGainComputer (int channel, double sample, double detectorLevel, double sampleRate,
                                          double inputGain, double outputGain, double thresholdDb, double ratio,
                                          double attackMs, double releaseMs, double kneeDb) noexcept
 {
-    // Exponentials only when a time or the rate moves.
-    double a = attackCoefficientFor (channel, sampleRate, attackMs);
-    const double r = releaseCoefficientFor (channel, sampleRate, releaseMs);
+    double a = coefficientFor (channel, sampleRate, attackMs, attackTimeMs, attackCoefficient);
+    const double r = coefficientFor (channel, sampleRate, releaseMs, releaseTimeMs, releaseCoefficient);
     coefficientSampleRate[channel] = sampleRate;
 
     const double xs = sample * inputGain;
@@ -347,7 +306,7 @@ double LimiterEngine::applyGainComputer (int channel, double sample, double dete
     const double h = flush (heldReductionDb[channel]);
     const double s = flush (smoothedReductionDb[channel]);
 
-    double y1 = larger (point.reductionDb, (1.0 - r) * point.reductionDb + r * h);
+    double y1 = std::fmax (point.reductionDb, (1.0 - r) * point.reductionDb + r * h);
     double yL = (1.0 - a) * y1 + a * s;
     y1 = flush (y1);
     yL = flush (yL);

@@ -50,13 +50,11 @@ private:
     static CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept;
     int nextPosition (int position) const noexcept { return position + 1 >= length ? 0 : position + 1; }
     void setRate (double sampleRate) noexcept;
-    double ceilingFor (double levelDb) noexcept;
     void closeSegments (int w, bool left, bool right, double levelDb) noexcept;
     void processSegment (int channel, double* ring, int start, double levelDb) noexcept;
     void applySegmentGain (int channel, double* ring, int first, double detector, double threshold,
                            double releaseMs, bool hasZero) noexcept;
-    double attackCoefficientFor (int channel, double sampleRate, double attackMs) noexcept;
-    double releaseCoefficientFor (int channel, double sampleRate, double releaseMs) noexcept;
+    double coefficientFor (int channel, double sampleRate, double ms, double* timeMs, double* coefficient) noexcept;
 
     template <typename Visit>
     void walkSegment (int first, Visit&& visit) const noexcept;

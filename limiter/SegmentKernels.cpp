@@ -1,6 +1,5 @@
-// Compiled once for each instruction set that Highway knows; foreach_target.h
-// includes this file again for every one, and the best the processor offers
-// is chosen on the first call.
+// foreach_target.h compiles this file once for each instruction set Highway
+// knows; the best the processor offers is chosen on the first call.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "limiter/SegmentKernels.cpp"
 #include <hwy/foreach_target.h> // IWYU pragma: keep
@@ -51,20 +50,13 @@ RunMeasure measure (const double* HWY_RESTRICT x, int n)
     if (! (m.peak > 0.0))
         return m;
 
+    // Vectors first, to the one that holds the peak, then samples within it.
     const auto peak = hn::Set (d, m.peak);
+    k = 0;
+    while (k + lanes <= n && hn::AllFalse (d, hn::Eq (hn::Abs (hn::LoadU (d, x + k)), peak)))
+        k += lanes;
 
-    for (k = 0; k + lanes <= n; k += lanes)
-    {
-        const auto found = hn::Eq (hn::Abs (hn::LoadU (d, x + k)), peak);
-
-        if (! hn::AllFalse (d, found))
-        {
-            m.peakAt = k + (int) hn::FindFirstTrue (d, found);
-            return m;
-        }
-    }
-
-    while (k < n && ! (std::abs (x[k]) == m.peak))
+    while (! (std::abs (x[k]) == m.peak))
         ++k;
 
     m.peakAt = k;
@@ -76,12 +68,9 @@ template <class D, class V>
 V expOfSmall (D d, V x)
 {
     auto p = hn::Set (d, 1.0 / 720.0);
-    p = hn::MulAdd (p, x, hn::Set (d, 1.0 / 120.0));
-    p = hn::MulAdd (p, x, hn::Set (d, 1.0 / 24.0));
-    p = hn::MulAdd (p, x, hn::Set (d, 1.0 / 6.0));
-    p = hn::MulAdd (p, x, hn::Set (d, 0.5));
-    p = hn::MulAdd (p, x, hn::Set (d, 1.0));
-    return hn::MulAdd (p, x, hn::Set (d, 1.0));
+    for (const double c : { 1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0 })
+        p = hn::MulAdd (p, x, hn::Set (d, c));
+    return p;
 }
 
 // The powers of r are multiplied up from r, r^2, ... r^n for n lanes: their
@@ -97,7 +86,6 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
 {
     if (n <= 0)
         return held;
-
     constexpr double gainPerDb = 0.1151292546497022842; // ln(10) / 20
     const hn::ScalableTag<double> d;
     const int lanes = (int) hn::Lanes (d);
@@ -162,25 +150,17 @@ namespace tolvo
 {
 HWY_EXPORT (measure);
 HWY_EXPORT (releaseGain);
-
-RunMeasure dispatchMeasure (const double* x, int n)
-{
-    return HWY_DYNAMIC_DISPATCH (measure) (x, n);
-}
-
-double dispatchReleaseGain (double* x, int n, double held, double target, double r)
-{
-    return HWY_DYNAMIC_DISPATCH (releaseGain) (x, n, held, target, r);
-}
 } // namespace tolvo
 
 RunMeasure measureRun (const double* x, int n) noexcept
 {
-    return tolvo::dispatchMeasure (x, n);
+    using namespace tolvo;
+    return HWY_DYNAMIC_DISPATCH (measure) (x, n);
 }
 
 double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept
 {
-    return tolvo::dispatchReleaseGain (x, n, held, target, r);
+    using namespace tolvo;
+    return HWY_DYNAMIC_DISPATCH (releaseGain) (x, n, held, target, r);
 }
 #endif
