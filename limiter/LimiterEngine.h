@@ -24,17 +24,14 @@ public:
     void processSample (double inLeft, double inRight, double* outLeft, double* outRight,
                         double sampleRate, double levelDb, bool mono) noexcept
     {
-        processBlock (
-            &inLeft, &inRight, outLeft, outRight, 1, sampleRate, [levelDb]
-            { return levelDb; },
-            mono);
+        processBlock (&inLeft, &inRight, outLeft, outRight, 1, sampleRate, levelDb, mono);
     }
 
     // processSample for each frame, in place or not; outRight may be null.
-    // levelDb() is asked for the Level only where a segment closes.
+    // levelDb, which converts to the Level, is read only where a segment closes.
     template <typename Sample, typename Level>
     void processBlock (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
-                       int numFrames, double sampleRate, Level&& levelDb, bool mono) noexcept;
+                       int numFrames, double sampleRate, const Level& levelDb, bool mono) noexcept;
 
     // The general gain law for one sample of one channel; returns the processed sample.
     double applyGainComputer (int channel, double sample, double detectorLevel, double sampleRate,
@@ -71,8 +68,7 @@ private:
     template <typename Visit>
     void walkSegment (int first, Visit&& visit) const noexcept;
 
-    // Per channel (0 left, 1 right): the delay ring, where its open segment
-    // starts and its last input.
+    // Per channel (0 left, 1 right): delay ring, open segment's start, last input.
     int length = 0;
     std::vector<double> rings[2];
     int writePosition = 0;
@@ -99,7 +95,7 @@ private:
 
 template <typename Sample, typename Level>
 void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
-                                  int numFrames, double sampleRate, Level&& levelDb, bool mono) noexcept
+                                  int numFrames, double sampleRate, const Level& levelDb, bool mono) noexcept
 {
     if (! (sampleRate == rate))
         setRate (sampleRate);
@@ -125,7 +121,7 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
         previous[1] = r;
 
         if (sized && (crossed[0] || crossed[1]))
-            closeSegments (w, crossed, levelDb());
+            closeSegments (w, crossed, (double) levelDb);
 
         w = nextPosition (w);
     }

@@ -318,11 +318,7 @@ void TolvoAudioProcessor::limitBlock (juce::AudioBuffer<Sample>& buffer, bool si
                 std::fill (channel, channel + numSamples, Sample());
 
     // The Level is read at each frame where the engine needs it.
-    limiter->processBlock (
-        left, stereo ? right : left, left, right, numSamples, getSampleRate(),
-        [this]
-        { return (double) levelParam->get(); },
-        numOutputs < 2);
+    limiter->processBlock (left, stereo ? right : left, left, right, numSamples, getSampleRate(), *levelParam, numOutputs < 2);
 }
 
 double TolvoAudioProcessor::getTailLengthSeconds() const { return 0.0; }
