@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 // Two-channel look-ahead peak limiter, one sample frame per call.
@@ -21,7 +22,16 @@ public:
     // Puts out the frame stored `length` calls earlier and takes in a new one.
     // With `mono` the right channel is only delayed.
     void processSample (double inLeft, double inRight, double* outLeft, double* outRight,
-                        double sampleRate, double levelDb, bool mono) noexcept;
+                        double sampleRate, double levelDb, bool mono) noexcept
+    {
+        processBlock (&inLeft, &inRight, outLeft, outRight, 1, sampleRate, levelDb, mono);
+    }
+
+    // processSample for each frame, in place or not; outRight may be null.
+    // levelDb, which converts to the Level, is read only where a segment closes.
+    template <typename Sample, typename Level>
+    void processBlock (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+                       int numFrames, double sampleRate, const Level& levelDb, bool mono) noexcept;
 
     // The general gain law for one sample of one channel; returns the processed sample.
     double applyGainComputer (int channel, double sample, double detectorLevel, double sampleRate,
@@ -50,25 +60,22 @@ private:
     static CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept;
     int nextPosition (int position) const noexcept { return position + 1 >= length ? 0 : position + 1; }
     void setRate (double sampleRate) noexcept;
-    void closeSegments (int w, bool left, bool right, double levelDb) noexcept;
-    void processSegment (int channel, double* ring, int start, double levelDb) noexcept;
+    void closeSegments (int w, const bool crossed[2], double levelDb) noexcept;
+    void processSegment (int channel, int start, double levelDb) noexcept;
     void applySegmentGain (int channel, double* ring, int first, double detector, double threshold,
                            double releaseMs, bool hasZero) noexcept;
     double coefficientFor (int channel, double sampleRate, double ms, double* timeMs, double* coefficient) noexcept;
-
     template <typename Visit>
     void walkSegment (int first, Visit&& visit) const noexcept;
 
+    // Per channel (0 left, 1 right): delay ring, open segment's start, last input.
     int length = 0;
-    std::vector<double> bufferLeft;
-    std::vector<double> bufferRight;
+    std::vector<double> rings[2];
     int writePosition = 0;
-    int segmentStartLeft = 0;
-    int segmentStartRight = 0;
-    double previousLeft = 0.0;
-    double previousRight = 0.0;
+    int segmentStart[2] {};
+    double previous[2] {};
 
-    // Gain computer state, per channel (0 left, 1 right).
+    // Gain computer state, per channel.
     double smoothedReductionDb[2] {};
     double heldReductionDb[2] {};
     double previousCurveDb[2] {};
@@ -86,37 +93,38 @@ private:
     double ceiling = 0.0;
 };
 
-inline void LimiterEngine::processSample (double inLeft, double inRight, double* outLeft, double* outRight,
-                                          double sampleRate, double levelDb, bool mono) noexcept
+template <typename Sample, typename Level>
+void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
+                                  int numFrames, double sampleRate, const Level& levelDb, bool mono) noexcept
 {
-    if (length < 2)
-    {
-        // Unsized: nothing to delay through.
-        *outLeft = inLeft;
-        *outRight = inRight;
-        return;
-    }
-
-    const int w = writePosition;
-    double* const left = bufferLeft.data();
-    double* const right = bufferRight.data();
-
-    *outLeft = left[w];
-    *outRight = right[w];
-    left[w] = inLeft;
-    right[w] = inRight;
-
-    // A product of exactly 0 is no crossing: +a, 0, -b stays one half-wave.
-    const bool leftCrossed = inLeft * previousLeft < 0.0;
-    const bool rightCrossed = ! mono && inRight * previousRight < 0.0;
-    previousLeft = inLeft;
-    previousRight = inRight;
-
     if (! (sampleRate == rate))
         setRate (sampleRate);
 
-    if (leftCrossed || rightCrossed)
-        closeSegments (w, leftCrossed, rightCrossed, levelDb);
+    // A local, which the ring's stores cannot alias; unsized, nothing delays.
+    const bool sized = length >= 2;
+    int w = writePosition;
 
-    writePosition = nextPosition (w);
+    for (int i = 0; i < numFrames; ++i)
+    {
+        // Both inputs are read before an output, which may share their memory.
+        const double l = (double) inLeft[i];
+        const double r = (double) inRight[i];
+        const double delayedRight = sized ? std::exchange (rings[1][(size_t) w], r) : r;
+        outLeft[i] = (Sample) (sized ? std::exchange (rings[0][(size_t) w], l) : l);
+
+        if (outRight != nullptr)
+            outRight[i] = (Sample) delayedRight;
+
+        // A product of exactly 0 is no crossing: +a, 0, -b stays one half-wave.
+        const bool crossed[2] { l * previous[0] < 0.0, ! mono && r * previous[1] < 0.0 };
+        previous[0] = l;
+        previous[1] = r;
+
+        if (sized && (crossed[0] || crossed[1]))
+            closeSegments (w, crossed, (double) levelDb);
+
+        w = nextPosition (w);
+    }
+
+    writePosition = w;
 }

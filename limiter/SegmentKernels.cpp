@@ -22,6 +22,7 @@ RunMeasure measure (const double* HWY_RESTRICT x, int n)
     const hn::ScalableTag<double> d;
     const int lanes = (int) hn::Lanes (d);
     auto most = hn::Zero (d);
+    auto mostAt = hn::Zero (d); // where each lane's largest first occurs
     auto sumSq = hn::Zero (d);
     auto zeros = hn::Zero (d);
     int k = 0;
@@ -30,36 +31,28 @@ RunMeasure measure (const double* HWY_RESTRICT x, int n)
     {
         const auto v = hn::LoadU (d, x + k);
         const auto a = hn::Abs (v);
-        most = hn::Max (most, hn::IfThenElseZero (hn::Eq (a, a), a)); // NaN counts as 0
+        const auto valid = hn::IfThenElseZero (hn::Eq (a, a), a); // NaN counts as 0
+        mostAt = hn::IfThenElse (hn::Gt (valid, most), hn::Iota (d, (double) k), mostAt);
+        most = hn::Max (most, valid);
         sumSq = hn::MulAdd (v, v, sumSq);
         zeros = hn::Or (zeros, hn::VecFromMask (d, hn::Eq (a, hn::Zero (d))));
     }
 
     RunMeasure m;
     m.peak = hn::GetLane (hn::MaxOfLanes (d, most));
+    const auto atPeak = hn::IfThenElse (hn::Eq (most, hn::Set (d, m.peak)), mostAt, hn::Set (d, (double) n));
+    m.peakAt = m.peak > 0.0 ? (int) hn::GetLane (hn::MinOfLanes (d, atPeak)) : 0;
     m.sumSq = hn::GetLane (hn::SumOfLanes (d, sumSq));
     m.hasZero = ! hn::AllFalse (d, hn::MaskFromVec (zeros));
 
     for (int j = k; j < n; ++j)
     {
+        m.peakAt = std::abs (x[j]) > m.peak ? j : m.peakAt;
         m.peak = std::abs (x[j]) > m.peak ? std::abs (x[j]) : m.peak;
         m.sumSq += x[j] * x[j];
         m.hasZero = m.hasZero || x[j] == 0.0;
     }
 
-    if (! (m.peak > 0.0))
-        return m;
-
-    // Vectors first, to the one that holds the peak, then samples within it.
-    const auto peak = hn::Set (d, m.peak);
-    k = 0;
-    while (k + lanes <= n && hn::AllFalse (d, hn::Eq (hn::Abs (hn::LoadU (d, x + k)), peak)))
-        k += lanes;
-
-    while (! (std::abs (x[k]) == m.peak))
-        ++k;
-
-    m.peakAt = k;
     return m;
 }
 

@@ -307,30 +307,18 @@ void TolvoAudioProcessor::limitBlock (juce::AudioBuffer<Sample>& buffer, bool si
     for (int ch = numInputs; ch < juce::jmin (numOutputs, numChannels); ++ch)
         buffer.clear (ch, 0, numSamples);
 
-    const double sampleRate = getSampleRate();
     const bool stereo = numInputs >= 2 && numOutputs >= 2 && numChannels >= 2;
     const bool writeRight = numOutputs >= 2 && numChannels >= 2;
-    const bool mono = numOutputs < 2;
-
     Sample* left = buffer.getWritePointer (0);
-    Sample* right = numChannels >= 2 ? buffer.getWritePointer (1) : nullptr;
-    LimiterEngine& engine = *limiter;
+    Sample* right = writeRight ? buffer.getWritePointer (1) : nullptr;
 
-    for (int i = 0; i < numSamples; ++i)
-    {
-        double outLeft = 0.0;
-        double outRight = 0.0;
-        const double level = (double) levelParam->get();
-        const double inLeft = silent ? 0.0 : (double) left[i];
-        const double inRight = silent ? 0.0 : (double) (stereo ? right[i] : left[i]);
+    if (silent)
+        for (Sample* channel : { left, right })
+            if (channel != nullptr)
+                std::fill (channel, channel + numSamples, Sample());
 
-        engine.processSample (inLeft, inRight, &outLeft, &outRight, sampleRate, level, mono);
-
-        left[i] = (Sample) outLeft;
-
-        if (writeRight)
-            right[i] = (Sample) outRight;
-    }
+    // The Level is read at each frame where the engine needs it.
+    limiter->processBlock (left, stereo ? right : left, left, right, numSamples, getSampleRate(), *levelParam, numOutputs < 2);
 }
 
 double TolvoAudioProcessor::getTailLengthSeconds() const { return 0.0; }
