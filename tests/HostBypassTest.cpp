@@ -9,8 +9,6 @@
 #include <functional>
 #include <memory>
 
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
-
 namespace
 {
 constexpr int lookahead = 1440; // 30 ms at 48 kHz

@@ -1,5 +1,6 @@
 #include "RenderToolSupport.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -215,4 +216,160 @@ TEST_F (RenderToolTest, SixteenAndTwentyFourBitsAreDitheredAndRepeatable)
     EXPECT_TRUE (r.out.contains ("went past full scale")) << r.out;
     const auto held = readAudio (loud).audio;
     EXPECT_EQ (held.getMagnitude (0, held.getNumSamples()), 1.0f);
+}
+
+TEST_F (RenderToolTest, OnlyARegularFileIsReplacedAndAFailedWriteLeavesNothing)
+{
+    const auto in = file ("in.wav"), plotted = file ("plotted.wav");
+    writeAudio (in, programSignal (2, 2000, 1.2f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const auto fifo = file ("fifo"), folder = file ("folder"), device = file ("null"), existing = file ("existing.wav");
+    ASSERT_EQ (::mkfifo (fifo.getFullPathName().toRawUTF8(), 0644), 0);
+    ASSERT_TRUE (folder.createDirectory());
+    ASSERT_TRUE (juce::File ("/dev/null").createSymbolicLink (device, true));
+    existing.replaceWithText ("keep me");
+    const auto before = entries();
+
+    const auto isUntouched = [&] (const juce::File& target)
+    {
+        struct stat s
+        {
+        };
+        if (::lstat (target.getFullPathName().toRawUTF8(), &s) != 0)
+            return false;
+        return target == fifo ? S_ISFIFO (s.st_mode) : target == folder ? S_ISDIR (s.st_mode) && folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories) == 0
+                                                   : target == device   ? S_ISLNK (s.st_mode)
+                                                                        : existing.loadFileAsString() == "keep me";
+    };
+
+    // Every tool and every file it writes; --force replaces regular files only.
+    const auto i = in.getFullPathName(), p = plotted.getFullPathName();
+    const std::pair<const char*, juce::StringArray> writers[] = {
+        { TOLVO_RENDER_PATH, { i, "T" } },
+        { TOLVO_RENDER_PATH, { "--plot", "T", i, p } },
+        { TOLVO_RENDER_PATH, { "--no-output", "--plot", "T", i } },
+        { TOLVO_DEMO_SIGNAL_PATH, { "T" } },
+    };
+    for (const auto& target : { fifo, folder, device, existing })
+        for (const auto& [program, pattern] : writers)
+        {
+            if (target == folder && pattern[0] == i)
+                continue; // IN FOLDER renders into the folder
+            auto args = pattern;
+            args.set (args.indexOf ("T"), target.getFullPathName());
+            if (target != existing)
+                args.insert (0, "--force");
+            const auto r = runTool (program, args);
+            EXPECT_EQ (r.exitCode, 1) << program << " " << args.joinIntoString (" ");
+            EXPECT_EQ (juce::StringArray::fromLines (r.err.trim()).size(), 1) << r.err;
+            EXPECT_TRUE (isUntouched (target)) << args.joinIntoString (" ");
+            EXPECT_EQ (entries(), before) << args.joinIntoString (" ");
+        }
+
+    // A write cut short (here by a file-size limit) is an error, and leaves no file.
+    const auto out = file ("out.wav");
+    for (const auto& [program, args] : { std::pair { TOLVO_RENDER_PATH, juce::StringArray { i, out.getFullPathName() } },
+                                         std::pair { TOLVO_DEMO_SIGNAL_PATH, juce::StringArray { out.getFullPathName() } } })
+    {
+        const auto r = runTool (program, args, 4000);
+        EXPECT_EQ (r.exitCode, 1) << program << ": " << r.err;
+        EXPECT_TRUE (r.err.contains ("cannot write")) << r.err;
+        EXPECT_EQ (entries(), before) << program;
+    }
+
+    // Only the report: no audio written anywhere. And --help is help, not a file name.
+    const auto report = runRender ({ "--no-output", i });
+    EXPECT_EQ (report.exitCode, 0) << report.err;
+    EXPECT_TRUE (report.out.contains ("true peak")) << report.out;
+    const auto help = runTool (TOLVO_DEMO_SIGNAL_PATH, { "--help" });
+    EXPECT_EQ (help.exitCode, 0);
+    EXPECT_TRUE (help.out.startsWith ("usage: tolvo-demo-signal")) << help.out;
+    EXPECT_EQ (entries(), before);
+}
+
+TEST_F (RenderToolTest, EveryContainerCutShortIsRefused)
+{
+    // Inserts `bytes` of padding chunk before a WAV's data chunk, as recorders' metadata does.
+    const auto padBeforeData = [] (juce::MemoryBlock& data, size_t bytes)
+    {
+        const auto* d = static_cast<const char*> (data.getData());
+        size_t pos = 12;
+        while (pos + 8 < data.getSize() && std::memcmp (d + pos, "data", 4) != 0)
+            pos += 8 + (size_t) juce::ByteOrder::littleEndianInt (d + pos + 4);
+        juce::MemoryBlock chunk (8 + bytes, true);
+        std::memcpy (chunk.getData(), "JUNK", 4);
+        const auto size = juce::ByteOrder::swapIfBigEndian ((juce::uint32) bytes);
+        std::memcpy (static_cast<char*> (chunk.getData()) + 4, &size, 4);
+        data.insert (chunk.getData(), chunk.getSize(), pos);
+    };
+
+    const auto audio = programSignal (2, 30000, 0.5f);
+    int majors = 0, subtypes = 0, tried = 0;
+    sf_command (nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &majors, sizeof (int));
+    sf_command (nullptr, SFC_GET_FORMAT_SUBTYPE_COUNT, &subtypes, sizeof (int));
+    const auto whole = file ("whole"), cut = file ("cut"), out = file ("out.wav");
+
+    for (int m = 0; m < majors; ++m)
+        for (int s = -1; s < subtypes; ++s)
+        {
+            SF_FORMAT_INFO major { m, nullptr, nullptr }, subtype { s, nullptr, nullptr };
+            sf_command (nullptr, SFC_GET_FORMAT_MAJOR, &major, sizeof (major));
+            sf_command (nullptr, SFC_GET_FORMAT_SUBTYPE, &subtype, sizeof (subtype));
+            // These headers hold no count of their own: a shorter file is a whole file.
+            static const int uncounted[] = { SF_FORMAT_RAW, SF_FORMAT_AVR, SF_FORMAT_MAT5, SF_FORMAT_MPC2K, SF_FORMAT_PAF,
+                                             SF_FORMAT_PVF, SF_FORMAT_IRCAM, SF_FORMAT_VOC, SF_FORMAT_NIST };
+            if (std::find (std::begin (uncounted), std::end (uncounted), major.format) != std::end (uncounted))
+                continue;
+            // s == -1: WAV and RF64 again, with 70 KB of metadata before the data.
+            const bool padded = s < 0;
+            if (padded && major.format != SF_FORMAT_WAV && major.format != SF_FORMAT_RF64)
+                continue;
+            const int format = major.format | (padded ? SF_FORMAT_PCM_16 : subtype.format);
+            SF_INFO info { 0, 8000, 2, format, 0, 0 };
+            if (sf_format_check (&info) == SF_FALSE)
+                continue;
+
+            SNDFILE* f = sf_open (whole.getFullPathName().toRawUTF8(), SFM_WRITE, &info);
+            if (f == nullptr)
+                continue; // a format this libsndfile reads but cannot write here
+            std::vector<float> interleaved ((size_t) audio.getNumSamples() * 2);
+            for (int i = 0; i < audio.getNumSamples(); ++i)
+                for (int ch = 0; ch < 2; ++ch)
+                    interleaved[(size_t) (2 * i + ch)] = audio.getSample (ch, i);
+            sf_writef_float (f, interleaved.data(), audio.getNumSamples());
+            sf_close (f);
+
+            juce::MemoryBlock bytes;
+            whole.loadFileAsData (bytes);
+            if (padded)
+                padBeforeData (bytes, 70000);
+            const auto name = juce::String (major.extension) + " " + (padded ? "padded" : subtype.name);
+            const auto size = bytes.getSize();
+            cut.replaceWithData (bytes.getData(), size);
+            if (runRender ({ "-q", cut.getFullPathName(), out.getFullPathName() }).exitCode != 0)
+                continue; // written, but not read back from one file (a resource fork, say)
+            out.deleteFile();
+            ++tried;
+
+            // Not the last byte alone: it can be a pad byte after the last chunk.
+            for (const auto at : { size / 3, size - size / 8, size - 2 })
+            {
+                cut.replaceWithData (bytes.getData(), at);
+                const auto r = runRender ({ "-q", cut.getFullPathName(), out.getFullPathName() });
+                EXPECT_EQ (r.exitCode, 1) << name << " cut at " << at << " of " << size;
+                EXPECT_FALSE (out.existsAsFile()) << name;
+                out.deleteFile();
+            }
+        }
+    EXPECT_GT (tried, 40);
+
+    // No frames at all: cut inside the data chunk's header, or an empty data chunk.
+    writeAudio (whole, programSignal (1, 100, 0.5f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    juce::MemoryBlock bytes;
+    whole.loadFileAsData (bytes);
+    for (const auto at : { bytes.getSize() - 200 - 4, bytes.getSize() - 200 })
+    {
+        cut.replaceWithData (bytes.getData(), at);
+        EXPECT_EQ (runRender ({ cut.getFullPathName(), out.getFullPathName() }).exitCode, 1) << "cut at " << at;
+        EXPECT_FALSE (out.existsAsFile());
+    }
 }

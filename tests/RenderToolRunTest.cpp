@@ -1,8 +1,10 @@
 #include "RenderToolSupport.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,13 +21,8 @@ struct Captured
 
 Captured runHeld (const juce::StringArray& args, bool terminal, const juce::File& folder)
 {
-    std::vector<std::string> storage { TOLVO_RENDER_PATH };
-    for (const auto& a : args)
-        storage.push_back (a.toStdString());
-    std::vector<char*> argv;
-    for (auto& s : storage)
-        argv.push_back (s.data());
-    argv.push_back (nullptr);
+    std::vector<std::string> storage;
+    auto argv = makeArgv (storage, TOLVO_RENDER_PATH, args);
 
     int fd = -1;
     pid_t pid = -1;
@@ -110,30 +107,83 @@ TEST_F (RenderToolTest, ProgressBarOnlyOnATerminalAndNotWithQuiet)
     EXPECT_EQ (quiet.output, "");
 }
 
-TEST_F (RenderToolTest, InterruptedRunLeavesNoFileBehind)
+TEST_F (RenderToolTest, SignalsEndTheRunWithoutATraceUnlessIgnoredAtStart)
 {
     const auto in = file ("long.wav");
     writeAudio (in, programSignal (2, 10 * 48000, 1.5f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
     const auto outDir = file ("out");
     ASSERT_TRUE (outDir.createDirectory());
-
     const std::string render = TOLVO_RENDER_PATH, input = in.getFullPathName().toStdString(),
                       output = outDir.getChildFile ("o.wav").getFullPathName().toStdString();
+
+    // The signal, and whether it was ignored when the tool started (nohup).
+    const std::pair<int, bool> cases[] = { { SIGINT, false }, { SIGTERM, false }, { SIGHUP, false }, { SIGQUIT, false }, { SIGUSR1, false }, { SIGALRM, false }, { SIGHUP, true }, { SIGINT, true } };
+    for (const auto& [signal, ignored] : cases)
+    {
+        const pid_t pid = ::fork();
+        if (pid == 0)
+        {
+            const rlimit noCore {};
+            ::setrlimit (RLIMIT_CORE, &noCore);
+            if (ignored)
+                std::signal (signal, SIG_IGN);
+            ::execl (render.c_str(), render.c_str(), "-q", "--force", input.c_str(), output.c_str(), (char*) nullptr);
+            ::_exit (127);
+        }
+
+        while (outDir.getNumberOfChildFiles (juce::File::findFiles, ".*.tolvo-*") == 0)
+            ::usleep (1000);
+        ::kill (pid, SIGSTOP); // mid-write, however fast the machine
+        ::kill (pid, signal);
+        ::kill (pid, SIGCONT);
+
+        int status = 0;
+        ASSERT_EQ (::waitpid (pid, &status, 0), pid);
+        if (ignored)
+        {
+            EXPECT_TRUE (WIFEXITED (status) && WEXITSTATUS (status) == 0) << signal;
+            EXPECT_EQ (outDir.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1) << signal;
+            outDir.getChildFile ("o.wav").deleteFile();
+        }
+        else
+        {
+            EXPECT_TRUE (WIFSIGNALED (status) && WTERMSIG (status) == signal) << signal;
+            EXPECT_EQ (outDir.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0) << signal;
+        }
+    }
+}
+
+TEST_F (RenderToolTest, BatchRendersEveryFileWhenTheReportsReaderGoesAway)
+{
+    juce::StringArray args;
+    for (const auto* name : { "a.wav", "b.wav", "c.wav", "d.wav", "e.wav", "f.wav" })
+    {
+        writeAudio (file (name), programSignal (1, 2000, 1.2f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+        args.add (file (name).getFullPathName());
+    }
+    args.addArray ({ "-o", file ("out").getFullPathName() });
+
+    std::vector<std::string> storage;
+    auto argv = makeArgv (storage, TOLVO_RENDER_PATH, args);
+
+    int p[2];
+    ASSERT_EQ (::pipe (p), 0);
     const pid_t pid = ::fork();
     if (pid == 0)
     {
-        ::execl (render.c_str(), render.c_str(), "-q", input.c_str(), output.c_str(), (char*) nullptr);
+        std::signal (SIGPIPE, SIG_DFL); // as a shell starts it
+        ::dup2 (p[1], 1);
+        ::close (p[0]);
+        const int null = ::open ("/dev/null", O_WRONLY);
+        ::dup2 (null, 2);
+        ::execv (argv[0], argv.data());
         ::_exit (127);
     }
-
-    while (outDir.getNumberOfChildFiles (juce::File::findFiles, ".*.tolvo-*") == 0)
-        ::usleep (1000);
-    ::kill (pid, SIGSTOP); // mid-write, however fast the machine
-    ::kill (pid, SIGINT);
-    ::kill (pid, SIGCONT);
+    ::close (p[1]);
+    ::close (p[0]); // like `| head -0`: the reader is gone before the first line
 
     int status = 0;
     ASSERT_EQ (::waitpid (pid, &status, 0), pid);
-    EXPECT_TRUE (WIFSIGNALED (status) && WTERMSIG (status) == SIGINT);
-    EXPECT_EQ (outDir.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+    EXPECT_TRUE (WIFEXITED (status)) << "ended by signal " << WTERMSIG (status);
+    EXPECT_EQ (file ("out").getNumberOfChildFiles (juce::File::findFiles), 6);
 }

@@ -1,18 +1,26 @@
 #include "RenderToolSupport.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-RenderRun runRender (const juce::StringArray& args)
+std::vector<char*> makeArgv (std::vector<std::string>& storage, const char* program, const juce::StringArray& args)
 {
-    std::vector<std::string> storage { TOLVO_RENDER_PATH };
+    storage = { program };
     for (const auto& a : args)
         storage.push_back (a.toStdString());
     std::vector<char*> argv;
     for (auto& s : storage)
         argv.push_back (s.data());
     argv.push_back (nullptr);
+    return argv;
+}
+
+RenderRun runTool (const char* program, const juce::StringArray& args, long fileSizeLimit)
+{
+    std::vector<std::string> storage;
+    auto argv = makeArgv (storage, program, args);
 
     const auto outFile = juce::File::createTempFile ("render-out"), errFile = juce::File::createTempFile ("render-err");
     const pid_t pid = ::fork();
@@ -22,6 +30,11 @@ RenderRun runRender (const juce::StringArray& args)
         const int err = ::open (errFile.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2 (out, 1);
         ::dup2 (err, 2);
+        if (fileSizeLimit >= 0)
+        {
+            const rlimit limit { (rlim_t) fileSizeLimit, (rlim_t) fileSizeLimit };
+            ::setrlimit (RLIMIT_FSIZE, &limit);
+        }
         ::execv (argv[0], argv.data());
         ::_exit (127);
     }

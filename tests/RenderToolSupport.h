@@ -6,6 +6,9 @@
 
 #include <sndfile.h>
 
+#include <string>
+#include <vector>
+
 // What a run of tolvo-render left: its exit status and its two streams.
 struct RenderRun
 {
@@ -13,8 +16,13 @@ struct RenderRun
     juce::String out, err;
 };
 
-/** Runs tolvo-render with `args`, stdout and stderr kept apart. */
-RenderRun runRender (const juce::StringArray& args);
+/** An argv for exec: `program`, then `args`, pointing into `storage`. */
+std::vector<char*> makeArgv (std::vector<std::string>& storage, const char* program, const juce::StringArray& args);
+/** Runs `program` with `args`, stdout and stderr kept apart; files it writes
+    are held to `fileSizeLimit` bytes when that is not negative. */
+RenderRun runTool (const char* program, const juce::StringArray& args, long fileSizeLimit = -1);
+/** Runs tolvo-render with `args`. */
+inline RenderRun runRender (const juce::StringArray& args) { return runTool (TOLVO_RENDER_PATH, args); }
 
 /** Audio and how it was stored. */
 struct AudioFile

@@ -1,19 +1,51 @@
 // tolvo-demo-signal: writes the embedded demo, a program-like stereo signal
-// scaled to a peak of +8.0 dBFS, 8.1 dB over Tolvo's default ceiling.
+// scaled to a peak of +8.0 dBFS, 8.1 dB over Tolvo's default ceiling. Its
+// output follows the same file rules as tolvo-render's.
 
 #include "tools/ProgramSignal.h"
-
-#include <juce_audio_formats/juce_audio_formats.h>
+#include "tools/render/AudioFileWriter.h"
+#include "tools/render/FileError.h"
+#include "tools/render/OutputTarget.h"
+#include "tools/render/RenderError.h"
 
 #include <cstdio>
 
+namespace
+{
+const char* const usage = "usage: tolvo-demo-signal [--force] OUT.wav\n"
+                          "  --force  replace OUT if it is an existing regular file\n"
+                          "Exit status: 0 written, 1 not written, 2 the command line is wrong.\n";
+
+int fail (const juce::String& message, int status)
+{
+    std::fprintf (stderr, "tolvo-demo-signal: %s\n", message.toRawUTF8());
+    return status;
+}
+} // namespace
+
 int main (int argc, char* argv[])
 {
-    if (argc != 2)
+    bool force = false;
+    juce::String name;
+    for (int i = 1; i < argc; ++i)
     {
-        std::fputs ("usage: tolvo-demo-signal OUT.wav\n", stderr);
-        return 2;
+        const auto arg = juce::String::fromUTF8 (argv[i]);
+        if (arg == "--help" || arg == "-h")
+        {
+            std::fputs (usage, stdout);
+            return 0;
+        }
+        if (arg == "--force")
+            force = true;
+        else if (arg.startsWith ("-") && arg != "-")
+            return fail ("unknown option " + arg + " (see --help)", 2);
+        else if (name.isNotEmpty())
+            return fail ("expected one output file (see --help)", 2);
+        else
+            name = arg;
     }
+    if (name.isEmpty())
+        return fail ("expected an output file (see --help)", 2);
 
     constexpr double rate = 48000.0;
     constexpr int frames = 10 * 48000;
@@ -32,26 +64,21 @@ int main (int argc, char* argv[])
         for (int i = 0; i < frames; ++i)
             audio.setSample (ch, i, (float) (channels[ch][(size_t) i] * gain));
 
-    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (juce::String::fromUTF8 (argv[1]));
-    juce::TemporaryFile temp (file);
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (name);
+    try
     {
-        auto stream = temp.getFile().createOutputStream();
-        juce::WavAudioFormat wav;
-        std::unique_ptr<juce::AudioFormatWriter> writer (
-            stream != nullptr ? wav.createWriterFor (stream.get(), rate, 2, 32, {}, 0) : nullptr);
-        if (writer == nullptr)
-        {
-            std::fprintf (stderr, "tolvo-demo-signal: cannot write %s\n", argv[1]);
-            return 1;
-        }
-        static_cast<void> (stream.release()); // the writer owns it now
-        writer->writeFromAudioSampleBuffer (audio, 0, frames);
+        OutputTarget::check (file.getFullPathName().toStdString(), name.toStdString(), {}, force);
+        AudioFileWriter writer (file, name, 2, rate, OutputBits::float32, frames);
+        writer.write (audio, 0, frames);
+        writer.commit (force);
     }
-
-    if (! temp.overwriteTargetFileWithTemporary())
+    catch (const RenderError& e)
     {
-        std::fprintf (stderr, "tolvo-demo-signal: cannot write %s\n", argv[1]);
-        return 1;
+        return fail (e.message, 1);
+    }
+    catch (const FileError& e)
+    {
+        return fail (juce::String::fromUTF8 (e.message.c_str()), 1);
     }
     return 0;
 }

@@ -2,13 +2,16 @@
 // and reports what came out: peaks, true peaks, loudness, gain reduction and
 // whatever passes the ceiling, with the reason why.
 
+#include "tools/render/FileError.h"
 #include "tools/render/FileRenderer.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/RenderError.h"
 #include "tools/render/RenderOptions.h"
+#include "tools/render/TemporaryOutput.h"
 
 #include <juce_events/juce_events.h>
 
+#include <csignal>
 #include <cstdio>
 #include <set>
 
@@ -51,7 +54,7 @@ bool renderAll (const RenderOptions& options, juce::Array<juce::var>& json)
     {
         try
         {
-            if (! outputs.insert (job.output.getFullPathName()).second)
+            if (! options.noOutput && ! outputs.insert (job.output.getFullPathName()).second)
                 throw RenderError { "two inputs would both go to " + job.outputName + "; " + job.inputName + " not rendered" };
 
             FileRenderer renderer (options, job, inputs);
@@ -66,6 +69,13 @@ bool renderAll (const RenderOptions& options, juce::Array<juce::var>& json)
         {
             fail (e.message);
             json.add (RenderReport::failureJson (job.inputName, job.outputName, e.message));
+            allGood = false;
+        }
+        catch (const FileError& e)
+        {
+            const auto message = juce::String::fromUTF8 (e.message.c_str());
+            fail (message);
+            json.add (RenderReport::failureJson (job.inputName, job.outputName, message));
             allGood = false;
         }
         catch (const std::exception& e)
@@ -83,6 +93,11 @@ bool renderAll (const RenderOptions& options, juce::Array<juce::var>& json)
 int main (int argc, char* argv[])
 {
     juce::ScopedJuceInitialiser_GUI juceInit;
+#if ! JUCE_WINDOWS
+    // A reader that goes away (| head) costs the report, never the files still to render.
+    std::signal (SIGPIPE, SIG_IGN);
+#endif
+    TemporaryOutput::watchSignals();
     juce::StringArray args;
     for (int i = 1; i < argc; ++i)
         args.add (juce::String::fromUTF8 (argv[i]));
@@ -113,6 +128,12 @@ int main (int argc, char* argv[])
         doc->setProperty ("version", TOLVO_VERSION);
         doc->setProperty ("files", json);
         std::printf ("%s\n", RenderReport::formatJson (juce::var (doc)).toRawUTF8());
+    }
+    // Every file is in place; say so if the report itself could not be delivered.
+    if (std::fflush (stdout) != 0 || std::ferror (stdout) != 0)
+    {
+        fail ("the report could not be written to the standard output");
+        return someFailed;
     }
     return ok ? allRendered : someFailed;
 }

@@ -71,7 +71,7 @@ std::string WavFile::read (const std::string& path, WavFile& out)
     int format = 0, bits = 0, numChannels = 0;
     uint32_t rate = 0;
     const unsigned char* samples = nullptr;
-    size_t sampleBytes = 0;
+    size_t sampleBytes = 0, declaredBytes = 0;
 
     for (size_t pos = 12; pos + 8 <= size;)
     {
@@ -94,6 +94,8 @@ std::string WavFile::read (const std::string& path, WavFile& out)
         {
             samples = data + body;
             sampleBytes = length;
+            // 0xFFFFFFFF: written as a stream, its length unknown.
+            declaredBytes = chunkSize == 0xFFFFFFFFu ? length : chunkSize;
         }
 
         pos = body + length + (length & 1);
@@ -102,11 +104,19 @@ std::string WavFile::read (const std::string& path, WavFile& out)
     const bool pcm = format == 1 && (bits == 16 || bits == 24 || bits == 32);
     const bool ieee = format == 3 && (bits == 32 || bits == 64);
 
-    if (! (pcm || ieee) || numChannels < 1 || numChannels > 64 || rate == 0 || samples == nullptr)
+    if (! (pcm || ieee) || numChannels < 1 || numChannels > 64 || rate == 0)
         return path + " has an unsupported WAV format";
+    if (samples == nullptr)
+        return path + " holds no audio (no data chunk)";
 
     const size_t frameBytes = static_cast<size_t> (numChannels) * static_cast<size_t> (bits / 8);
     const size_t frames = sampleBytes / frameBytes;
+
+    if (declaredBytes > sampleBytes)
+        return path + " is cut short: its header says " + std::to_string (declaredBytes / frameBytes) + " frames, but only "
+               + std::to_string (frames) + " are there";
+    if (frames == 0)
+        return path + " holds no audio (0 frames)";
 
     out.sampleRate = rate;
     out.channels.assign (static_cast<size_t> (numChannels), std::vector<float> (frames));
@@ -151,6 +161,7 @@ std::string WavFile::write (const std::string& path, const WavFile& wav)
 
     std::ofstream out (path, std::ios::binary | std::ios::trunc);
     out.write (s.data(), static_cast<std::streamsize> (s.size()));
+    out.close(); // a full disk may show only now
 
     return out ? std::string() : "cannot write " + path;
 }

@@ -1,19 +1,25 @@
 // tolvo-aax-host: a stand-in AAX host for the plug-in library.
 //
 //   tolvo-aax-host scan LIB
-//   tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N]
+//   tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N] [--force]
 //   tolvo-aax-host chunks LIB
 //   tolvo-aax-host gui LIB [--snapshot FILE.bmp] [--unload]
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "processor/BlockSize.h"
 #include "processor/TolvoParameters.h"
+#include "tools/render/FileError.h"
+#include "tools/render/OutputTarget.h"
+#include "tools/render/StrictNumber.h"
+#include "tools/render/TemporaryOutput.h"
 
 #include "AAX_CString.h"
 #include "AAX_Enums.h"
@@ -23,6 +29,8 @@
 #include "JsonWriter.h"
 #include "WavFile.h"
 
+#include <unistd.h>
+
 #if defined(_WIN32)
 #include "HostWindow.h"
 #endif
@@ -31,7 +39,7 @@ namespace
 {
 const char* const usage =
     "usage: tolvo-aax-host scan LIB\n"
-    "       tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N]\n"
+    "       tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N] [--force]\n"
     "       tolvo-aax-host chunks LIB\n"
     "       tolvo-aax-host gui LIB [--snapshot FILE.bmp] [--unload]\n";
 
@@ -258,36 +266,76 @@ int scan (const char* path)
     return result == 0 ? 0 : 1;
 }
 
+// A command line the render cannot run at all.
+int usageError (const std::string& message)
+{
+    std::fprintf (stderr, "tolvo-aax-host: %s (see --help)\n", message.c_str());
+    return 2;
+}
+
 int render (int argc, char** argv)
 {
-    if (argc < 5)
-        return fail (usage);
-
-    const char* path = argv[2];
-    const std::string inPath = argv[3], outPath = argv[4];
+    std::vector<std::string> positional;
     std::string level;
-    bool bypass = false;
+    bool bypass = false, force = false;
     long block = 512;
 
-    for (int i = 5; i < argc; ++i)
+    for (int i = 2; i < argc; ++i)
     {
         const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
 
-        if (arg == "--level" && i + 1 < argc)
-            level = argv[++i];
+        if (arg == "--level" || arg == "--block")
+        {
+            if (! hasValue)
+                return usageError (arg + " needs a value");
+            const std::string text = argv[++i];
+            if (arg == "--level")
+            {
+                // Refused, not clamped: a level the plug-in would change is not the one asked for.
+                const auto number = parseStrictNumber (text);
+                if (! number || *number < TolvoParameters::levelMinimumDb || *number > TolvoParameters::levelMaximumDb)
+                    return usageError ("--level must be a number from -6.0 to 0.0, not '" + text + "'");
+                level = text;
+            }
+            else
+            {
+                const bool digits = ! text.empty() && text.size() <= 7 && text.find_first_not_of ("0123456789") == std::string::npos;
+                block = digits ? std::strtol (text.c_str(), nullptr, 10) : 0;
+                if (block < 1 || block > maximumBlockSize)
+                    return usageError ("--block must be a whole number from 1 to " + std::to_string (maximumBlockSize) + ", not '" + text + "'");
+            }
+        }
         else if (arg == "--bypass")
             bypass = true;
-        else if (arg == "--block" && i + 1 < argc)
-        {
-            char* end = nullptr;
-            block = std::strtol (argv[++i], &end, 10);
-
-            if (end == argv[i] || *end != 0 || block < 1 || block > maximumBlockSize)
-                return fail ("--block must be a whole number from 1 to " + std::to_string (maximumBlockSize));
-        }
+        else if (arg == "--force")
+            force = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            return usageError ("unknown option " + arg);
         else
-            return fail ("unknown option " + arg + "\n" + usage);
+            positional.push_back (arg);
     }
+
+    if (positional.size() != 3)
+        return usageError ("render takes LIB IN.wav OUT.wav");
+
+    const std::string& path = positional[0];
+    const std::string& inPath = positional[1];
+    const std::string& outPath = positional[2];
+
+    try
+    {
+        OutputTarget::check (outPath, outPath, { inPath }, force);
+    }
+    catch (const FileError& e)
+    {
+        return fail (e.message);
+    }
+
+    // A device or a pipe would be read without end.
+    std::error_code status;
+    if (! std::filesystem::is_regular_file (std::filesystem::u8path (inPath), status))
+        return fail ("cannot read " + inPath + ": not a regular file");
 
     WavFile input;
     auto error = WavFile::read (inPath, input);
@@ -298,7 +346,7 @@ int render (int argc, char** argv)
     AaxHost host;
     PluginDescription description;
 
-    if (! open (host, path, description, error))
+    if (! open (host, path.c_str(), description, error))
         return fail (error);
 
     const auto& effect = description.effects.front();
@@ -329,17 +377,37 @@ int render (int argc, char** argv)
         if (bypass)
             instance.setParameter (instance.masterBypassID(), 1.0);
 
+        // The delay stays in the output, so the input runs on by the latency
+        // in silence for its last samples to come out; bypassed, nothing is delayed.
+        const int latency = instance.latencyReports.empty() ? 0 : instance.latencyReports.back();
+        const auto frames = input.numFrames();
+        if (! bypass)
+            for (auto& channel : input.channels)
+                channel.resize (frames + static_cast<size_t> (std::max (0, latency)), 0.0f);
+
         output = instance.processInBlocks (input, static_cast<size_t> (block));
 
         std::fprintf (stderr, "tolvo-aax-host: %zu frames at %g Hz, %d channel(s), latency %d samples%s\n",
-                      input.numFrames(), input.sampleRate, input.numChannels(),
-                      instance.latencyReports.empty() ? 0 : instance.latencyReports.back(),
+                      frames, input.sampleRate, input.numChannels(), latency,
                       bypass ? ", Master Bypass on" : "");
     }
 
     host.shutdown();
-    error = WavFile::write (outPath, output);
-    return error.empty() ? 0 : fail (error);
+
+    try
+    {
+        TemporaryOutput temp (outPath, outPath);
+        ::close (temp.takeDescriptor());
+        error = WavFile::write (temp.getPath(), output);
+        if (! error.empty())
+            return fail ("cannot write " + outPath);
+        temp.commit (force);
+    }
+    catch (const FileError& e)
+    {
+        return fail (e.message);
+    }
+    return 0;
 }
 
 std::string fourChar (AAX_CTypeID id)

@@ -6,7 +6,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "AAX_CString.h"
 #include "AAX_Errors.h"
@@ -190,6 +194,61 @@ TEST (AaxInstance, OutputEqualsTheRenderToolsOutput)
         std::remove (viaAax.c_str());
         std::remove (viaRender.c_str());
     }
+}
+
+TEST (AaxInstance, RenderRefusesWhatWouldLoseDataOrMisleadWithAMessage)
+{
+    const auto in = tempPath ("rules-in.wav"), out = tempPath ("rules-out.wav"), fifo = tempPath ("rules-fifo"),
+               folder = tempPath ("rules-folder"), cut = tempPath ("rules-cut.wav"), empty = tempPath ("rules-empty.wav");
+    ASSERT_EQ (WavFile::write (in, testSignal (2, 48000.0, 0.2, 3)), "");
+    std::string bytes;
+    {
+        std::ifstream file (in, std::ios::binary);
+        bytes.assign (std::istreambuf_iterator<char> (file), {});
+    }
+    std::ofstream (cut, std::ios::binary).write (bytes.data(), static_cast<std::streamsize> (bytes.size() / 2));
+    std::ofstream (empty, std::ios::binary).write (bytes.data(), 44); // the header alone
+    ASSERT_EQ (::mkfifo (fifo.c_str(), 0644), 0);
+    ASSERT_EQ (::mkdir (folder.c_str(), 0755), 0);
+
+    // IN OUT and options, each refused; OUT exists only as it was.
+    const std::vector<std::string> cases = {
+        in + " " + in + " --force",
+        in + " " + fifo + " --force",
+        in + " " + folder + " --force",
+        in + " " + out,
+        cut + " " + out + " --force",
+        empty + " " + out + " --force",
+        in + " " + out + " --force --level 5",
+        in + " " + out + " --force --level inf",
+        in + " " + out + " --force --level nan",
+        in + " " + out + " --force --level -",
+        in + " " + out + " --force --level -1-2",
+        in + " " + out + " --force --block 0",
+    };
+    for (const auto& c : cases)
+    {
+        std::ofstream (out) << "keep me";
+        const auto err = tempPath ("rules-err.txt");
+        EXPECT_NE (run (std::string (TOLVO_AAX_HOST_PATH) + " render " + libraryPath + " " + c + " 2>" + err), 0) << c;
+        std::ifstream message (err), kept (out);
+        const std::string said ((std::istreambuf_iterator<char> (message)), {}), now ((std::istreambuf_iterator<char> (kept)), {});
+        EXPECT_NE (said.find ("tolvo-aax-host: "), std::string::npos) << c;
+        EXPECT_EQ (now, "keep me") << c;
+        std::remove (err.c_str());
+    }
+
+    WavFile input;
+    EXPECT_EQ (WavFile::read (in, input), "");
+    struct stat s
+    {
+    };
+    EXPECT_TRUE (::lstat (fifo.c_str(), &s) == 0 && S_ISFIFO (s.st_mode));
+    EXPECT_TRUE (::lstat (folder.c_str(), &s) == 0 && S_ISDIR (s.st_mode));
+
+    for (const auto& path : { in, out, fifo, cut, empty })
+        std::remove (path.c_str());
+    ::rmdir (folder.c_str());
 }
 
 TEST (AaxInstance, ParameterChangesTravelBothWays)

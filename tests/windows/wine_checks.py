@@ -265,7 +265,7 @@ def render(args):
         inputs.append((name, path, level, block))
 
     demo = os.path.join(args.work, "demo.wav")
-    if check(run([os.path.join(args.linux_build, "tolvo-demo-signal"), demo]).returncode == 0, "no demo signal"):
+    if check(run([os.path.join(args.linux_build, "tolvo-demo-signal"), "--force", demo]).returncode == 0, "no demo signal"):
         inputs.append(("demo", demo, None, 512))
 
     for name, path, level, block in inputs:

@@ -198,7 +198,11 @@ bool render (const juce::String& tool, const juce::File& dir, const juce::AudioB
     if (! child.start (args) || ! child.waitForProcessToFinish (60000) || child.getExitCode() != 0)
         return false;
 
-    return readWav (result, out);
+    // The kept delay lengthens the file by its tail; a host's blocks cover the input's length.
+    if (! readWav (result, out) || out.getNumSamples() < input.getNumSamples())
+        return false;
+    out.setSize (out.getNumChannels(), input.getNumSamples(), true);
+    return true;
 }
 
 constexpr float levelNormalised (float db) { return (db + 6.0f) / 6.0f; }

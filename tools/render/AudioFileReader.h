@@ -22,6 +22,8 @@ public:
     double getSampleRate() const { return sampleRate; }
     /** Frames the file's header announces. */
     juce::int64 getDeclaredFrames() const { return declaredFrames; }
+    /** Bytes the container's chunks announce past the end of the file; 0 for a whole file. */
+    juce::int64 getMissingBytes() const { return missingBytes; }
     /** Frames that can be read, as far as is known before reading them all. */
     juce::int64 getAvailableFrames() const { return availableFrames; }
     /** "WAV, 24-bit PCM" and the like. */
@@ -46,7 +48,7 @@ private:
     int channels = 0;
     double sampleRate = 0.0;
     int format = 0;
-    juce::int64 declaredFrames = 0, availableFrames = 0;
+    juce::int64 declaredFrames = 0, availableFrames = 0, missingBytes = 0;
     juce::String readError;
     std::vector<float> interleaved;
 };

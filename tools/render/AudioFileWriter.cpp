@@ -35,7 +35,7 @@ double stepsAtFullScale (OutputBits bits)
 
 AudioFileWriter::AudioFileWriter (const juce::File& target, const juce::String& targetName, int numChannels,
                                   double sampleRate, OutputBits outputBits, juce::int64 expectedFrames) :
-    temp (target, targetName),
+    temp (target.getFullPathName().toStdString(), targetName.toStdString()),
     name (targetName), channels (numChannels), bits (outputBits)
 {
     format = formatFor (target, name, bits, channels, expectedFrames);

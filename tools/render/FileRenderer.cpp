@@ -6,6 +6,7 @@
 #include "tools/render/GainReduction.h"
 #include "tools/render/HalfWaveTracker.h"
 #include "tools/render/LoudnessMeter.h"
+#include "tools/render/OutputTarget.h"
 #include "tools/render/OverCounter.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/RenderError.h"
@@ -14,40 +15,29 @@
 
 #include <cmath>
 #include <optional>
-#include <sys/stat.h>
 #include <unistd.h>
-
-namespace
-{
-bool sameFile (const juce::File& a, const juce::File& b)
-{
-#if JUCE_WINDOWS
-    // No inode numbers here: the same path, letter case aside, is the same file.
-    return a == b;
-#else
-    struct stat sa
-    {
-    }, sb {};
-    if (::stat (a.getFullPathName().toRawUTF8(), &sa) != 0 || ::stat (b.getFullPathName().toRawUTF8(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-#endif
-}
-} // namespace
 
 FileRenderer::FileRenderer (const RenderOptions& renderOptions, const RenderJob& renderJob, const std::vector<juce::File>& inputs) :
     options (renderOptions), job (renderJob), started (juce::Time::getMillisecondCounterHiRes())
 {
     reader = std::make_unique<AudioFileReader> (job.input, job.inputName);
-    if (reader->getAvailableFrames() < reader->getDeclaredFrames() && ! options.allowTruncated)
+    if ((reader->getAvailableFrames() < reader->getDeclaredFrames() || reader->getMissingBytes() > 0) && ! options.allowTruncated)
         throw RenderError { truncationMessage (reader->getAvailableFrames()) };
 
-    checkTarget (job.output, job.outputName, inputs);
+    std::vector<std::string> inputPaths;
+    inputPaths.reserve (inputs.size());
+    for (const auto& in : inputs)
+        inputPaths.push_back (in.getFullPathName().toStdString());
+    const auto check = [&] (const juce::File& target, const juce::String& name)
+    { OutputTarget::check (target.getFullPathName().toStdString(), name.toStdString(), inputPaths, options.force); };
+
+    if (! options.noOutput)
+        check (job.output, job.outputName);
     if (options.plotName.isNotEmpty())
     {
-        if (options.plot == job.output)
+        if (! options.noOutput && OutputTarget::sameFile (options.plot.getFullPathName().toStdString(), job.output.getFullPathName().toStdString()))
             throw RenderError { "--plot " + options.plotName + " would replace the output" };
-        checkTarget (options.plot, options.plotName, inputs);
+        check (options.plot, options.plotName);
     }
 
     const int channels = reader->getNumChannels();
@@ -69,7 +59,9 @@ FileRenderer::FileRenderer (const RenderOptions& renderOptions, const RenderJob&
         processor->levelParam->setValueNotifyingHost (processor->levelParam->convertTo0to1 ((float) options.levelDb));
     processor->enableParam->setValueNotifyingHost (options.enable ? 1.0f : 0.0f);
 
-    writer = std::make_unique<AudioFileWriter> (job.output, job.outputName, channels, sampleRate, options.bits, reader->getAvailableFrames());
+    if (! options.noOutput)
+        writer = std::make_unique<AudioFileWriter> (job.output, job.outputName, channels, sampleRate, options.bits,
+                                                    reader->getAvailableFrames() + processor->getLatencySamples());
 }
 
 FileRenderer::~FileRenderer()
@@ -78,24 +70,14 @@ FileRenderer::~FileRenderer()
         processor->releaseResources();
 }
 
-void FileRenderer::checkTarget (const juce::File& target, const juce::String& name, const std::vector<juce::File>& inputs) const
-{
-    for (const auto& in : inputs)
-        if (target == in || sameFile (target, in))
-            throw RenderError { name + " is an input; it is never overwritten" };
-
-    if (target.isDirectory())
-        throw RenderError { "cannot write " + name + ": it is a folder" };
-    if (target.exists() && ! options.force)
-        throw RenderError { name + " exists; add --force to replace it" };
-}
-
 juce::String FileRenderer::truncationMessage (juce::int64 present) const
 {
     const auto why = reader->getReadError();
-    return job.inputName + " is cut short: its header says " + juce::String (reader->getDeclaredFrames()) + " frames, but only "
-           + juce::String (present) + " are there" + (why.isNotEmpty() ? " (" + why + ")" : juce::String())
-           + "; add --allow-truncated to render those";
+    const auto what = present < reader->getDeclaredFrames()
+                          ? "its header says " + juce::String (reader->getDeclaredFrames()) + " frames, but only " + juce::String (present) + " are there"
+                          : "its last chunk runs " + juce::String (reader->getMissingBytes()) + " bytes past the end of the file";
+    return job.inputName + " is cut short: " + what + (why.isNotEmpty() ? " (" + why + ")" : juce::String())
+           + "; add --allow-truncated to render " + (present < reader->getDeclaredFrames() ? "those" : "it");
 }
 
 RenderReport FileRenderer::run (bool showProgress)
@@ -110,6 +92,8 @@ RenderReport FileRenderer::run (bool showProgress)
     // With Enable off the audio is not delayed, whatever the reported latency.
     const int delay = options.enable ? latency : 0;
     const juce::int64 skip = options.keepLatency ? 0 : delay;
+    // Kept, the delay lengthens the output so that every input frame comes out.
+    const juce::int64 tail = delay - skip;
 
     LoudnessMeter inMeter (channels, rate), outMeter (channels, rate);
     HalfWaveTracker halfWaves (channels, latency, rate, options.enable);
@@ -117,7 +101,7 @@ RenderReport FileRenderer::run (bool showProgress)
     GainReduction reduction;
     std::optional<WaveformPlot> plot;
     if (options.plotName.isNotEmpty())
-        plot.emplace (channels, reader->getAvailableFrames(), rate);
+        plot.emplace (channels, reader->getAvailableFrames() + tail, rate);
     ProgressBar progress (job.input.getFileName(), reader->getAvailableFrames(), showProgress, started);
 
     juce::AudioBuffer<float> block (channels, n), input (channels, n), aligned (channels, n);
@@ -128,7 +112,7 @@ RenderReport FileRenderer::run (bool showProgress)
     int historyPos = 0;
     juce::int64 frames = -1, readPos = 0, produced = 0, written = 0;
 
-    while (frames < 0 || written < frames)
+    while (frames < 0 || written < frames + tail)
     {
         block.clear();
         if (frames < 0)
@@ -176,7 +160,7 @@ RenderReport FileRenderer::run (bool showProgress)
         // Drop the first `skip` frames so the output lines up with the input.
         const int from = (int) juce::jlimit<juce::int64> (0, n, skip - produced);
         produced += n;
-        const int count = (int) (frames < 0 ? n - from : juce::jmin<juce::int64> (n - from, frames - written));
+        const int count = (int) (frames < 0 ? n - from : juce::jmin<juce::int64> (n - from, frames + tail - written));
         if (count <= 0)
             continue;
 
@@ -188,7 +172,8 @@ RenderReport FileRenderer::run (bool showProgress)
             frameReduction[(size_t) i] = most;
         }
 
-        writer->write (block, from, count);
+        if (writer != nullptr)
+            writer->write (block, from, count);
 
         float in[2] = {}, out[2] = {};
         double truePeaks[2] = {};
@@ -217,15 +202,17 @@ RenderReport FileRenderer::run (bool showProgress)
     report.input = job.inputName;
     report.output = job.outputName;
     report.inputFormat = reader->describeFormat();
-    report.outputFormat = writer->describeFormat();
+    report.outputFormat = writer != nullptr ? writer->describeFormat() : "none";
     report.sampleRate = rate;
     report.channels = channels;
     report.frames = frames;
     report.declaredFrames = reader->getDeclaredFrames();
+    report.missingBytes = reader->getMissingBytes();
     report.levelDb = levelDb;
     report.enable = options.enable;
     report.latency = latency;
-    report.latencyKept = options.keepLatency;
+    report.delay = (int) tail;
+    report.wroteAudio = writer != nullptr;
     report.blockSize = n;
 
     auto side = [] (const LoudnessMeter& m)
@@ -242,7 +229,7 @@ RenderReport FileRenderer::run (bool showProgress)
         report.firstOverSample = (double) overs.firstSample / rate;
     if (overs.firstTruePeak >= 0)
         report.firstTruePeakOver = (double) overs.firstTruePeak / rate;
-    report.clippedSamples = writer->getClippedSamples();
+    report.clippedSamples = writer != nullptr ? writer->getClippedSamples() : 0;
 
     for (int r = 0; r < passReasonCount; ++r)
     {
@@ -255,19 +242,20 @@ RenderReport FileRenderer::run (bool showProgress)
     std::optional<TemporaryOutput> picture;
     if (plot)
     {
-        picture.emplace (options.plot, options.plotName);
+        picture.emplace (options.plot.getFullPathName().toStdString(), options.plotName.toStdString());
         ::close (picture->takeDescriptor());
         const auto title = job.inputName + " -> " + job.outputName + ", Level " + juce::String (levelDb, 2) + " dB"
                            + (options.enable ? "" : ", Enable off");
         const auto image = plot->draw (title, ceiling, levelDb);
-        juce::FileOutputStream stream (picture->getFile());
+        juce::FileOutputStream stream (juce::File (juce::String::fromUTF8 (picture->getPath().c_str())));
         juce::PNGImageFormat png;
         if (! stream.openedOk() || ! png.writeImageToStream (image, stream) || (stream.flush(), stream.getStatus().failed()))
             throw RenderError { "cannot write " + options.plotName };
         report.plot = options.plotName;
     }
 
-    writer->commit (options.force);
+    if (writer != nullptr)
+        writer->commit (options.force);
     if (picture)
         picture->commit (options.force);
     return report;

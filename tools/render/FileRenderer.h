@@ -24,7 +24,6 @@ public:
     RenderReport run (bool showProgress);
 
 private:
-    void checkTarget (const juce::File& target, const juce::String& name, const std::vector<juce::File>& inputs) const;
     juce::String truncationMessage (juce::int64 present) const;
 
     const RenderOptions& options;

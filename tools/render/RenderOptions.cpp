@@ -3,20 +3,10 @@
 #include "processor/BlockSize.h"
 #include "processor/TolvoParameters.h"
 #include "tools/render/RenderError.h"
-
-#include <optional>
+#include "tools/render/StrictNumber.h"
 
 namespace
 {
-std::optional<double> parseNumber (const juce::String& text)
-{
-    const auto trimmed = text.trim();
-    if (trimmed.isEmpty() || ! trimmed.containsOnly ("+-.0123456789eE"))
-        return std::nullopt;
-
-    return trimmed.getDoubleValue();
-}
-
 juce::File resolve (const juce::String& path)
 {
     return juce::File::getCurrentWorkingDirectory().getChildFile (path);
@@ -32,14 +22,16 @@ const char* RenderOptions::usage()
 {
     return "usage: tolvo-render [options] IN OUT\n"
            "       tolvo-render [options] IN... -o DIR\n"
+           "       tolvo-render [options] --no-output IN...\n"
            "  --level DB         ceiling in dB, -6.0 to 0.0 (default -0.1)\n"
            "  --disable          switch Enable off (the file passes unchanged)\n"
            "  --block N          frames per block, 1 to 65536 (default 512)\n"
-           "  --keep-latency     keep the 30 ms look-ahead delay in the output\n"
+           "  --keep-latency     keep the 30 ms look-ahead delay; the output is longer by it\n"
            "  --bits 16|24|32f   output samples: 16 or 24-bit PCM with TPDF dither, or\n"
            "                     32-bit float (default 32f)\n"
            "  -o DIR             render every IN into DIR under its own name\n"
-           "  --force            replace output files that already exist\n"
+           "  --force            replace output files that already exist (regular files only)\n"
+           "  --no-output        write no audio, only report (and --plot)\n"
            "  --allow-truncated  render what is there of a file cut short\n"
            "  --json             print the report as JSON\n"
            "  --plot FILE.png    draw input, output and gain reduction (one IN only)\n"
@@ -69,7 +61,7 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
         if (arg == "--level")
         {
             const auto text = value();
-            const auto level = parseNumber (text);
+            const auto level = parseStrictNumber (text.toStdString());
             if (! level || ! (*level >= TolvoParameters::levelMinimumDb && *level <= TolvoParameters::levelMaximumDb))
                 throw UsageError { "--level must be a number from " + juce::String (TolvoParameters::levelMinimumDb, 1) + " to "
                                    + juce::String (TolvoParameters::levelMaximumDb, 1) + ", not '" + text + "'" };
@@ -112,6 +104,8 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
             options.enable = false;
         else if (arg == "--keep-latency")
             options.keepLatency = true;
+        else if (arg == "--no-output")
+            options.noOutput = true;
         else if (arg == "--force")
             options.force = true;
         else if (arg == "--allow-truncated")
@@ -129,13 +123,22 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
     }
 
     // "IN OUT" where OUT is a folder means the same as "IN -o OUT".
-    if (directory.isEmpty() && files.size() == 2 && resolve (files[1]).isDirectory())
+    if (! options.noOutput && directory.isEmpty() && files.size() == 2 && resolve (files[1]).isDirectory())
     {
         directory = files[1];
         files.remove (1);
     }
 
-    if (directory.isNotEmpty())
+    if (options.noOutput)
+    {
+        if (directory.isNotEmpty())
+            throw UsageError { "--no-output writes nothing; -o has no use with it" };
+        if (files.isEmpty())
+            throw UsageError { "expected at least one input" };
+        for (const auto& name : files)
+            options.jobs.push_back ({ resolve (name), {}, name, {} });
+    }
+    else if (directory.isNotEmpty())
     {
         if (files.isEmpty())
             throw UsageError { "expected at least one input before -o " + directory };

@@ -28,6 +28,7 @@ struct RenderOptions
     bool keepLatency = false;
     OutputBits bits = OutputBits::float32;
     bool force = false;
+    bool noOutput = false; // report only: no audio file written
     bool allowTruncated = false;
     bool quiet = false;
     bool json = false;

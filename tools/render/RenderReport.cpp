@@ -93,14 +93,17 @@ void RenderReport::printText (std::FILE* f) const
     const auto column = [] (const juce::String& s)
     { return s.paddedRight (' ', 14); };
 
-    line (input + " -> " + output);
+    line (input + " -> " + (wroteAudio ? output : juce::String ("(no audio written)")));
     line ("  " + juce::String (frames) + " frames at " + juce::String (sampleRate) + " Hz, "
           + plural (channels, "channel", "channels") + ": " + inputFormat + " -> " + outputFormat);
     if (frames < declaredFrames)
         line ("  cut short: its header says " + juce::String (declaredFrames) + " frames; rendered the " + juce::String (frames) + " present");
+    else if (missingBytes > 0)
+        line ("  cut short: " + juce::String (missingBytes) + " bytes missing at the end; rendered what is there");
     line ("  Level " + juce::String (levelDb, 2) + " dB, Enable " + (enable ? "on" : "off") + ", block " + juce::String (blockSize));
     line ("  latency " + juce::String (latency) + " samples (" + juce::String (1000.0 * latency / sampleRate, 1) + " ms), "
-          + (latencyKept ? "kept in the output" : "taken out"));
+          + (delay > 0 ? "kept in the output" : enable ? "taken out"
+                                                       : "not applied: Enable off passes the audio undelayed"));
     line ("                  " + column ("input") + "output");
     line ("  sample peak     " + column (level (decibels (in.samplePeak), "dBFS")) + level (decibels (out.samplePeak), "dBFS"));
     line ("  true peak       " + column (level (decibels (in.truePeak), "dBTP")) + level (decibels (out.truePeak), "dBTP"));
@@ -138,7 +141,7 @@ juce::var RenderReport::toJson() const
 
     auto* o = new juce::DynamicObject();
     o->setProperty ("input", input);
-    o->setProperty ("output", output);
+    o->setProperty ("output", wroteAudio ? juce::var (output) : juce::var());
     o->setProperty ("ok", true);
     o->setProperty ("inputFormat", inputFormat);
     o->setProperty ("outputFormat", outputFormat);
@@ -146,12 +149,12 @@ juce::var RenderReport::toJson() const
     o->setProperty ("channels", channels);
     o->setProperty ("frames", frames);
     o->setProperty ("declaredFrames", declaredFrames);
-    o->setProperty ("truncated", frames < declaredFrames);
+    o->setProperty ("truncated", frames < declaredFrames || missingBytes > 0);
     o->setProperty ("levelDb", number (levelDb));
     o->setProperty ("enable", enable);
     o->setProperty ("blockSize", blockSize);
     o->setProperty ("latencySamples", latency);
-    o->setProperty ("latencyKept", latencyKept);
+    o->setProperty ("latencyKept", delay > 0);
     o->setProperty ("in", side (in));
     o->setProperty ("out", side (out));
 

@@ -32,10 +32,12 @@ struct RenderReport
     double sampleRate = 0.0;
     int channels = 0;
     juce::int64 frames = 0, declaredFrames = 0;
+    juce::int64 missingBytes = 0; // announced by the container past the end of the file
     double levelDb = 0.0;
     bool enable = true;
     int latency = 0;
-    bool latencyKept = false;
+    int delay = 0; // frames the output lags the input by: the latency when kept and applied
+    bool wroteAudio = true;
     int blockSize = 0;
     Side in, out;
     double reductionMaxDb = 0.0, reductionMeanDb = 0.0;

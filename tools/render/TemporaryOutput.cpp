@@ -1,26 +1,37 @@
 #include "tools/render/TemporaryOutput.h"
 
-#include "tools/render/RenderError.h"
+#include "tools/render/FileError.h"
+#include "tools/render/OutputTarget.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+
 #include <unistd.h>
 
-#if JUCE_WINDOWS
+#if defined(_WIN32)
 #include <io.h>
+#include <windows.h>
 #endif
 
 namespace
 {
-// At most a sound file and a picture are open at once; the signal handler
-// removes whatever is listed here.
+// A sound file and a picture are open at once at most; the signal handler
+// removes whatever is listed here, so it needs no allocation.
 constexpr int maximumOpen = 4;
 char openPaths[maximumOpen][4096];
 volatile std::sig_atomic_t openUsed[maximumOpen];
+
+#if defined(_WIN32)
+const int terminating[] = { SIGINT, SIGTERM };
+#else
+const int terminating[] = { SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF };
+#endif
 
 extern "C" void removeOpenFilesAndStop (int signalNumber)
 {
@@ -32,60 +43,137 @@ extern "C" void removeOpenFilesAndStop (int signalNumber)
     std::raise (signalNumber);
 }
 
-void watchSignalsOnce()
+// No signal between making a file and listing it, nor between renaming and unlisting it.
+class SignalsHeld
 {
-    static const bool installed = []
+public:
+    SignalsHeld()
     {
-#if JUCE_WINDOWS
-        for (int s : { SIGINT, SIGTERM })
-#else
-        for (int s : { SIGINT, SIGTERM, SIGHUP, SIGPIPE })
+#if ! defined(_WIN32)
+        sigset_t all;
+        sigemptyset (&all);
+        for (int s : terminating)
+            sigaddset (&all, s);
+        sigprocmask (SIG_BLOCK, &all, &before);
 #endif
-            std::signal (s, removeOpenFilesAndStop);
-        return true;
-    }();
-    (void) installed;
-}
+    }
+    ~SignalsHeld()
+    {
+#if ! defined(_WIN32)
+        sigprocmask (SIG_SETMASK, &before, nullptr);
+#endif
+    }
+    SignalsHeld (const SignalsHeld&) = delete;
+    SignalsHeld& operator= (const SignalsHeld&) = delete;
 
-int remember (const juce::File& file)
+private:
+#if ! defined(_WIN32)
+    sigset_t before {};
+#endif
+};
+
+int remember (const std::string& path)
 {
-    const auto& path = file.getFullPathName();
     for (int i = 0; i < maximumOpen; ++i)
-        if (! openUsed[i] && (size_t) path.getNumBytesAsUTF8() < sizeof (openPaths[i]))
+        if (! openUsed[i] && path.size() < sizeof (openPaths[i]))
         {
-            std::strcpy (openPaths[i], path.toRawUTF8());
+            std::memcpy (openPaths[i], path.c_str(), path.size() + 1);
             openUsed[i] = 1;
             return i;
         }
     return -1;
 }
 
-void forget (const juce::File& file)
+std::string systemError() { return std::strerror (errno); }
+
+std::string parentOf (const std::string& path)
 {
-    for (int i = 0; i < maximumOpen; ++i)
-        if (openUsed[i] && file.getFullPathName() == openPaths[i])
-            openUsed[i] = 0;
+#if defined(_WIN32)
+    const auto slash = path.find_last_of ("/\\");
+#else
+    const auto slash = path.find_last_of ('/');
+#endif
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr (0, slash);
 }
 
-juce::String systemError() { return std::strerror (errno); }
+std::string leafOf (const std::string& path)
+{
+#if defined(_WIN32)
+    const auto slash = path.find_last_of ("/\\");
+#else
+    const auto slash = path.find_last_of ('/');
+#endif
+    return slash == std::string::npos ? path : path.substr (slash + 1);
+}
+
+#if defined(_WIN32)
+std::wstring wide (const std::string& utf8)
+{
+    const int n = MultiByteToWideChar (CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring w ((size_t) std::max (n, 1), L'\0');
+    MultiByteToWideChar (CP_UTF8, 0, utf8.c_str(), -1, w.data(), n);
+    w.resize (w.size() - 1);
+    return w;
+}
+#endif
 } // namespace
 
-TemporaryOutput::TemporaryOutput (const juce::File& targetFile, const juce::String& targetName) :
-    target (targetFile), name (targetName)
+void TemporaryOutput::watchSignals()
 {
-    const auto dir = target.getParentDirectory();
-    if (! dir.isDirectory())
-        throw RenderError { "cannot write " + name + ": no folder " + dir.getFullPathName() };
+    static const bool installed = []
+    {
+        for (int s : terminating)
+        {
+#if defined(_WIN32)
+            if (std::signal (s, removeOpenFilesAndStop) == SIG_IGN)
+                std::signal (s, SIG_IGN);
+#else
+            struct sigaction old
+            {
+            };
+            // nohup and the like ignore a signal for us: it stays ignored.
+            if (::sigaction (s, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+                continue;
+            struct sigaction handler
+            {
+            };
+            handler.sa_handler = removeOpenFilesAndStop;
+            sigemptyset (&handler.sa_mask);
+            for (int other : terminating)
+                sigaddset (&handler.sa_mask, other);
+            ::sigaction (s, &handler, nullptr);
+#endif
+        }
+#if ! defined(_WIN32)
+        // Past a file-size limit a write fails and is reported, rather than ending the program.
+        std::signal (SIGXFSZ, SIG_IGN);
+#endif
+        return true;
+    }();
+    (void) installed;
+}
 
-    watchSignalsOnce();
-    auto pattern = dir.getChildFile ("." + target.getFileName() + ".tolvo-XXXXXX").getFullPathName().toStdString();
-    descriptor = ::mkstemp (pattern.data());
-    if (descriptor < 0)
-        throw RenderError { "cannot write " + name + ": " + systemError() };
-    temp = juce::File (juce::String (pattern));
-    remember (temp);
+TemporaryOutput::TemporaryOutput (const std::string& targetPath, const std::string& targetName) :
+    target (targetPath), name (targetName)
+{
+    const auto dir = parentOf (target);
+    if (! OutputTarget::isFolder (dir))
+        throw FileError { "cannot write " + name + ": no folder " + dir };
 
-#if JUCE_WINDOWS
+    watchSignals();
+    auto pattern = dir + "/." + leafOf (target) + ".tolvo-XXXXXX";
+    {
+        const SignalsHeld held;
+        descriptor = ::mkstemp (pattern.data());
+        if (descriptor < 0)
+            throw FileError { "cannot write " + name + ": " + systemError() };
+        temp = pattern;
+        slot = remember (temp);
+    }
+
+#if defined(_WIN32)
     // Sound files are bytes: no line-end translation on the descriptor.
     ::_setmode (descriptor, _O_BINARY);
 #else
@@ -98,11 +186,13 @@ TemporaryOutput::TemporaryOutput (const juce::File& targetFile, const juce::Stri
 
 TemporaryOutput::~TemporaryOutput()
 {
+    const SignalsHeld held;
     if (descriptor >= 0)
         ::close (descriptor);
     if (! committed)
-        temp.deleteFile();
-    forget (temp);
+        ::unlink (temp.c_str());
+    if (slot >= 0)
+        openUsed[slot] = 0;
 }
 
 int TemporaryOutput::takeDescriptor()
@@ -114,15 +204,20 @@ int TemporaryOutput::takeDescriptor()
 
 void TemporaryOutput::commit (bool replace)
 {
-    if (! replace && target.exists())
-        throw RenderError { name + " appeared while rendering; not replaced (add --force)" };
-#if JUCE_WINDOWS
-    // Windows renames onto an existing file only through the framework's replacing move.
-    if (! temp.moveFileTo (target))
-        throw RenderError { "cannot write " + name };
+    // What stands at the target now, not when the run began, is what counts.
+    OutputTarget::checkReplaceable (target, name);
+    if (! replace && OutputTarget::exists (target))
+        throw FileError { name + " appeared while writing; not replaced (add --force)" };
+
+    const SignalsHeld held;
+#if defined(_WIN32)
+    if (! MoveFileExW (wide (temp).c_str(), wide (target).c_str(), MOVEFILE_REPLACE_EXISTING))
+        throw FileError { "cannot write " + name + ": error " + std::to_string (GetLastError()) };
 #else
-    if (std::rename (temp.getFullPathName().toRawUTF8(), target.getFullPathName().toRawUTF8()) != 0)
-        throw RenderError { "cannot write " + name + ": " + systemError() };
+    if (std::rename (temp.c_str(), target.c_str()) != 0)
+        throw FileError { "cannot write " + name + ": " + systemError() };
 #endif
     committed = true;
+    if (slot >= 0)
+        openUsed[slot] = 0;
 }

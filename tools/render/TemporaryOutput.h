@@ -1,26 +1,34 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include <string>
 
 // A new file beside its target that takes the target's place only when it is
-// complete: removed if the program fails, returns early or is interrupted.
+// complete: removed if the program fails, returns early or is ended by a signal.
 class TemporaryOutput
 {
 public:
-    /** Creates the temporary file; throws RenderError naming `name`. */
-    TemporaryOutput (const juce::File& target, const juce::String& name);
+    /** Creates the temporary file; throws FileError naming `name`. */
+    TemporaryOutput (const std::string& target, const std::string& name);
     ~TemporaryOutput();
+    TemporaryOutput (const TemporaryOutput&) = delete;
+    TemporaryOutput& operator= (const TemporaryOutput&) = delete;
 
-    /** Opens the temporary file once more, for writing; the caller closes it. */
+    /** Hands over the open descriptor, for writing; the caller closes it. */
     int takeDescriptor();
     /** The temporary file's path. */
-    juce::File getFile() const { return temp; }
-    /** Moves the file over the target; refuses to replace a target that appeared meanwhile unless `replace`. */
+    const std::string& getPath() const { return temp; }
+    /** Moves the file over the target. Refuses a target that appeared
+        meanwhile unless `replace`, and one that is no longer a regular file. */
     void commit (bool replace);
 
+    /** Ends the program on the terminating signals, removing the temporary
+        files first; a signal ignored at start stays ignored. Called by the
+        constructor; callable earlier. */
+    static void watchSignals();
+
 private:
-    juce::File target, temp;
-    juce::String name;
+    std::string target, temp, name;
     int descriptor = -1;
+    int slot = -1;
     bool committed = false;
 };
