@@ -155,9 +155,13 @@ void HostedPlugin::writeInputEvents()
 void HostedPlugin::run (const float* inLeft, const float* inRight, float* outLeft, float* outRight, int numFrames)
 {
     lilv_instance_connect_port (instance, audioIn[0], const_cast<float*> (inLeft));
-    lilv_instance_connect_port (instance, audioIn[1], const_cast<float*> (inRight));
     lilv_instance_connect_port (instance, audioOut[0], outLeft);
-    lilv_instance_connect_port (instance, audioOut[1], outRight);
+
+    if (audioIn.size() > 1 && audioOut.size() > 1)
+    {
+        lilv_instance_connect_port (instance, audioIn[1], const_cast<float*> (inRight));
+        lilv_instance_connect_port (instance, audioOut[1], outRight);
+    }
 
     // Output sequences offer their whole capacity, as hosts do.
     for (uint32_t index : atomOut)

@@ -9,9 +9,10 @@
 #include <utility>
 #include <vector>
 
-// One running instance of a stereo LV2 plug-in: its audio, control and atom
-// ports connected, control inputs at their defaults, parameters settable
-// through control ports or, for plug-ins that take them, patch messages.
+// One running instance of a mono or stereo LV2 plug-in: its audio, control
+// and atom ports connected, control inputs at their defaults, parameters
+// settable through control ports or, for plug-ins that take them, patch
+// messages.
 class HostedPlugin
 {
 public:
@@ -25,13 +26,21 @@ public:
     // True when the instance runs, with two audio inputs and two outputs.
     bool isValid() const { return instance != nullptr && audioIn.size() >= 2 && audioOut.size() >= 2; }
 
+    // True when the instance runs, with as many audio inputs as outputs.
+    bool isValidMono() const { return instance != nullptr && audioIn.size() == 1 && audioOut.size() == 1; }
+
+    // The plug-in's deactivate and activate, as a host switches it off and on.
+    void deactivate() { lilv_instance_deactivate (instance); }
+    void activate() { lilv_instance_activate (instance); }
+
     // Sets the control input with this symbol; false when there is none.
     bool setControl (const std::string& symbol, float value);
 
     // Sends patch:Set of `propertyUri` to `value` with the next block.
     void queuePatchSet (const std::string& propertyUri, float value);
 
-    // Runs one block of `numFrames` (at most the block size) from in to out.
+    // Runs one block of `numFrames` (at most the block size) from in to out;
+    // a mono plug-in takes the left channel only.
     void run (const float* inLeft, const float* inRight, float* outLeft, float* outRight, int numFrames);
 
     // The latency the plug-in reports on its latency port, frames; -1 if it has none.

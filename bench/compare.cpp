@@ -280,7 +280,7 @@ int main (int argc, char** argv)
 
     const std::vector<Contender> contenders = {
         { "Tolvo", TOLVO_LV2_URI, [] (HostedPlugin& p)
-          { p.queuePatchSet (TOLVO_LV2_URI ":dbMain", (float) ceilingDb); } },
+          { p.setControl ("dbMain", (float) ceilingDb); } },
         { "x42 dpl, sample peak", "http://gareus.org/oss/lv2/dpl#stereo", [] (HostedPlugin& p)
           { p.setControl ("threshold", (float) ceilingDb); p.setControl ("truepeak", 0.0f); } },
         { "x42 dpl, true peak", "http://gareus.org/oss/lv2/dpl#stereo", [] (HostedPlugin& p)

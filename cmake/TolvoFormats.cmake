@@ -1,6 +1,5 @@
 # How the plug-in formats are built beyond what juce_add_plugin does: the LV2
-# entry-point layer and its plug-in class, the VST3 allocation mend, and what
-# each format's binary exports. Included from the top-level CMakeLists.txt
+# bundle, the VST3 allocation mend, and what each format's binary exports. Included from the top-level CMakeLists.txt
 # after juce_add_plugin.
 
 # Our own static libraries keep their symbols to themselves; the framework's
@@ -18,24 +17,12 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
 endif()
 
 # ---------------------------------------------------------------------------
-# LV2: the framework's client is compiled unchanged except that its entry point
-# is renamed, so host/lv2/TolvoLv2Descriptor.cpp can wrap it (fresh start on
-# activate, parameter values reported after instantiation and activation).
-if(TARGET tolvo_core_LV2)
-    set_source_files_properties(
-        "${JUCE_MODULES_DIR}/juce_audio_plugin_client/juce_audio_plugin_client_LV2.cpp"
-        PROPERTIES COMPILE_DEFINITIONS "lv2_descriptor=juceLv2Descriptor")
-    target_sources(tolvo_core_LV2 PRIVATE
-        ${PROJECT_SOURCE_DIR}/host/lv2/Lv2InstanceRegistry.cpp
-        ${PROJECT_SOURCE_DIR}/host/lv2/TolvoLv2Descriptor.cpp)
-
-    # The framework writes "a lv2:Plugin" into dsp.ttl; hosts sort Tolvo under
-    # limiters once the description says lv2:LimiterPlugin. Runs after the
-    # framework's own manifest step, which juce_add_plugin added first.
-    add_custom_command(TARGET tolvo_core_LV2 POST_BUILD
-        COMMAND ${CMAKE_COMMAND} "-DTTL=$<TARGET_FILE_DIR:tolvo_core_LV2>/dsp.ttl"
-                -P ${PROJECT_SOURCE_DIR}/cmake/Lv2PluginClass.cmake
-        VERBATIM)
+# LV2: a binding of our own, a DSP binary and a window binary in one bundle
+# (host/lv2/). Linux only, like the hosts that load it.
+# A folder of its own, so LV2_PATH can name it without the rest of the build.
+set(TOLVO_LV2_BUNDLE_DIR ${CMAKE_BINARY_DIR}/lv2/Tolvo.lv2)
+if(TOLVO_BUILD_PLUGINS AND TOLVO_IS_LINUX)
+    add_subdirectory(${PROJECT_SOURCE_DIR}/host/lv2 ${CMAKE_BINARY_DIR}/host/lv2)
 endif()
 
 # ---------------------------------------------------------------------------
@@ -50,13 +37,11 @@ endif()
 # two plug-ins in one host process never bind each other's code. ELF only; the
 # Windows build exports what the framework marks.
 if(TOLVO_IS_LINUX)
-    foreach(format VST3 LV2)
-        if(TARGET tolvo_core_${format})
-            set(map ${PROJECT_SOURCE_DIR}/host/plugin/Tolvo.${format}.map)
-            target_link_options(tolvo_core_${format} PRIVATE "-Wl,--version-script=${map}")
-            set_property(TARGET tolvo_core_${format} APPEND PROPERTY LINK_DEPENDS ${map})
-        endif()
-    endforeach()
+    if(TARGET tolvo_core_VST3)
+        set(map ${PROJECT_SOURCE_DIR}/host/plugin/Tolvo.VST3.map)
+        target_link_options(tolvo_core_VST3 PRIVATE "-Wl,--version-script=${map}")
+        set_property(TARGET tolvo_core_VST3 APPEND PROPERTY LINK_DEPENDS ${map})
+    endif()
 endif()
 
 # ---------------------------------------------------------------------------

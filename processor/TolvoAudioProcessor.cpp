@@ -3,7 +3,11 @@
 #include "processor/BlockSize.h"
 #include "processor/TolvoParameters.h"
 
+// The LV2 DSP binary is built without the window, which lives in a binary
+// of its own there.
+#ifndef TOLVO_WITHOUT_EDITOR
 #include "editor/TolvoAudioProcessorEditor.h"
+#endif
 
 #include "limiter/LimiterEngine.h"
 
@@ -386,7 +390,11 @@ bool TolvoAudioProcessor::isMidiEffect() const { return false; }
 
 juce::AudioProcessorEditor* TolvoAudioProcessor::createEditor()
 {
+#ifndef TOLVO_WITHOUT_EDITOR
     return new TolvoAudioProcessorEditor (*this);
+#else
+    return nullptr;
+#endif
 }
 
 bool TolvoAudioProcessor::hasEditor() const { return true; }
@@ -394,7 +402,12 @@ bool TolvoAudioProcessor::hasEditor() const { return true; }
 int TolvoAudioProcessor::getNumPrograms() { return 1; }
 int TolvoAudioProcessor::getCurrentProgram() { return 0; }
 void TolvoAudioProcessor::setCurrentProgram (int) {}
-const juce::String TolvoAudioProcessor::getProgramName (int) { return {}; }
+// VST3 publishes the one program as a factory preset, which hosts and the
+// format's validator expect to carry a name; elsewhere it stays unnamed.
+const juce::String TolvoAudioProcessor::getProgramName (int)
+{
+    return wrapperType == wrapperType_VST3 ? "Default" : juce::String();
+}
 void TolvoAudioProcessor::changeProgramName (int, const juce::String&) {}
 
 void TolvoAudioProcessor::getStateInformation (juce::MemoryBlock& destData)

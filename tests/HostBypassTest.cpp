@@ -1,5 +1,5 @@
-// The host's bypass, restarts and the factory hook: what the VST3 and LV2
-// layers rely on.
+// The host's bypass, restarts, the factory hook and the program's name: what
+// the format layers rely on.
 #include "processor/TolvoAudioProcessor.h"
 
 #include "AllocationCounter.h"
@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace
 {
@@ -208,6 +209,15 @@ TEST (Factory, TheLastMadeProcessorIsTakenOnce)
     // Only the factory counts, not processors built directly.
     TolvoAudioProcessor direct;
     EXPECT_EQ (TolvoAudioProcessor::takeLastMade(), nullptr);
+}
+
+TEST (Programs, OnlyVst3NamesTheFactoryProgram)
+{
+    for (const auto& [wrapper, name] : { std::pair { juce::AudioProcessor::wrapperType_VST3, "Default" },
+                                         { juce::AudioProcessor::wrapperType_LV2, "" },
+                                         { juce::AudioProcessor::wrapperType_AAX, "" },
+                                         { juce::AudioProcessor::wrapperType_Standalone, "" } })
+        EXPECT_EQ (makeFor (wrapper)->getProgramName (0), name) << wrapper;
 }
 
 TEST (HostBypass, AllocatesNothing)

@@ -309,7 +309,7 @@ void checkFormat (CheckReport& report, Host& host, const juce::String& renderToo
         const bool stereo = plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::stereo()));
         const bool mono = plugin->checkBusesLayoutSupported (layout (Set::mono(), Set::mono()));
         const bool mixed = plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::mono()));
-        // An LV2 description fixes its ports: the framework's LV2 declares stereo.
+        // An LV2 description fixes its ports: this URI is the stereo plug-in.
         const bool monoExpected = host.formatName != "LV2";
         report.check (f + (monoExpected ? "mono and stereo layouts" : "stereo layout (ports fixed by the description)"),
                       stereo && mono == monoExpected && ! mixed,
