@@ -1,6 +1,8 @@
 #include "limiter/LimiterEngine.h"
 
-#include <cmath>
+#include "limiter/SegmentKernels.h"
+
+#include <array>
 
 namespace
 {
@@ -9,22 +11,36 @@ constexpr double engineRatio = 10000.0;
 constexpr double engineAttackMs = 0.00001;
 constexpr double engineKneeDb = 0.1;
 
+// The attack stage weighs the last reduction s against the new one y by
+// a = exp(-1000 / (rate * attack)), doubled attack time included, and moves
+// the reduction by a * (s - y). No reduction reaches 13000 dB (20 log10 of
+// the largest double is 6165), so where a is at most 1e-20 the move stays
+// below 1.3e-16 dB, about 1.5e-17 of the gain: the stage can be left out.
+// That holds up to about 1.09 MHz; faster rates take the general law.
+constexpr double negligibleAttack = 1e-20;
+
+// Sinc weights sin(u) / u, u = (t - k) pi, of taps k = 1..4 at the points
+// t = 1.5, 1.7, ... 3.3 between them; the same at every rate.
+constexpr size_t numPoints = 10;
+const auto sincWeights = []
+{
+    constexpr double pi = 3.14159265358979323846;
+    std::array<std::array<double, numPoints>, 4> w {};
+
+    for (size_t k = 0; k < 4; ++k)
+        for (size_t i = 0; i < numPoints; ++i)
+        {
+            const double u = (1.5 + 0.2 * (double) i - (double) (k + 1)) * pi;
+            w[k][i] = std::sin (u) / u;
+        }
+
+    return w;
+}();
+
 // Zero, subnormal, infinite and NaN all become 0.
 double flush (double v) noexcept
 {
     return std::isnormal (v) ? v : 0.0;
-}
-
-// The larger of two values, a NaN operand ignored, as fmax gives it.
-double larger (double x, double y) noexcept
-{
-    if (std::isnan (x))
-        return y;
-
-    if (std::isnan (y))
-        return x;
-
-    return x > y ? x : y;
 }
 
 double timeCoefficient (double sampleRate, double ms) noexcept
@@ -32,30 +48,13 @@ double timeCoefficient (double sampleRate, double ms) noexcept
     return std::exp (-1000.0 / (sampleRate * ms));
 }
 
-double levelToDb (double level) noexcept
-{
-    return 20.0 * std::log10 (level);
-}
-
 double dbToGain (double db) noexcept
 {
     return std::exp (std::log (10.0) * db / 20.0);
 }
 
-// The gain a smoothed reduction gives; never above 1 while the ratio is at least 1.
-double reductionToGain (double reductionDb, double ratio) noexcept
-{
-    double g = std::exp (std::log (10.0) * (-reductionDb / 20.0));
-
-    if (! (g < 1.0) && ! (ratio < 1.0))
-        g = 1.0;
-
-    return g;
-}
-
 } // namespace
 
-// One point of the static curve with its soft knee.
 LimiterEngine::CurvePoint LimiterEngine::staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept
 {
     const double W = kneeDb + 0.01;
@@ -63,7 +62,6 @@ LimiterEngine::CurvePoint LimiterEngine::staticCurve (double levelDb, double thr
     const double d = levelDb - thresholdDb;
 
     CurvePoint point;
-    point.levelDb = levelDb;
 
     if (2.0 * d < -W)
     {
@@ -113,77 +111,76 @@ void LimiterEngine::setRate (double sampleRate) noexcept
     // Kept in double: the truncated 0.1 ms in samples, compared without an
     // integer conversion that a nonsense rate could overflow.
     minimumSegment = std::trunc (sampleRate * 0.1 / 1000.0);
+    attackIsInstant = timeCoefficient (sampleRate, engineAttackMs + engineAttackMs) <= negligibleAttack;
 }
 
-double LimiterEngine::ceilingFor (double levelDb) noexcept
-{
-    if (! (levelDb == ceilingLevelDb))
-    {
-        ceilingLevelDb = levelDb;
-        ceiling = dbToGain (levelDb);
-    }
-
-    return ceiling;
-}
-
-// Calls visit(j) for the segment's positions in order: from `first` forward,
-// wrapping from the end of the ring to 0, up to but not including the write
-// position.
+// The segment's positions run from `first` forward, wrapping from the end of
+// the ring to 0, up to but not including the write position: visit(from, to)
+// is called for the run from `first` and then for the one from 0, if any.
 template <typename Visit>
 void LimiterEngine::walkSegment (int first, Visit&& visit) const noexcept
 {
-    const int end = writePosition;
-    int j = first;
+    visit (first, first <= writePosition ? writePosition : length);
 
-    // In plain runs: up to the write position, or to the ring's end and on
-    // from where the ring wraps.
-    while (j != end)
-    {
-        const int stop = j < end ? end : length;
-
-        for (; j < stop - 1; ++j)
-            visit (j);
-
-        visit (j);
-        j = nextPosition (j);
-    }
+    if (first > writePosition && writePosition > 0)
+        visit (0, writePosition);
 }
 
-void LimiterEngine::processSegment (int channel, double* ring, int start, double sampleRate, double levelDb) noexcept
+// Ends the open segment of each channel that crossed zero at position w,
+// unless it is shorter than the minimum; the sample at w opens the next.
+void LimiterEngine::closeSegments (int w, bool left, bool right, double levelDb) noexcept
+{
+    auto close = [&] (bool crossed, int channel, double* ring, int& start)
+    {
+        if (crossed && std::abs ((double) w - (double) start) >= minimumSegment)
+        {
+            processSegment (channel, ring, start, levelDb);
+            start = w;
+        }
+    };
+
+    close (left, 0, bufferLeft.data(), segmentStartLeft);
+    close (right, 1, bufferRight.data(), segmentStartRight);
+}
+
+void LimiterEngine::processSegment (int channel, double* ring, int start, double levelDb) noexcept
 {
     const int first = (start >= length || start < 0) ? 0 : start;
 
-    // Both peak candidates start inside the segment, so a half-wave that
-    // opens on its peak is never judged by unrelated audio elsewhere in the ring.
-    double peak = 0.0;
-    int p = first;
-    int q = first;
-    int n = 0;
-    double sumSq = 0.0;
+    RunMeasure runs[2];
+    int numRuns = 0;
+    int count = 0;
 
-    walkSegment (first, [&] (int j)
+    walkSegment (first, [&] (int from, int to)
                  {
-                     const double x = ring[j];
-                     const double a = std::abs (x);
+                     runs[numRuns++] = measureRun (ring + from, to - from);
+                     count += to - from; });
 
-                     if (a > peak)
-                     {
-                         q = p;
-                         p = j;
-                         peak = a;
-                     }
-
-                     ++n;
-                     sumSq += x * x; });
-
-    if (n == 0)
+    if (count == 0)
         return;
 
-    const double rms = std::sqrt (sumSq / n);
+    // The peak p is the first position of the largest |x|; the other
+    // candidate q is where the largest |x| before p first occurs, that is the
+    // position p held before it last moved (the segment's start if none).
+    const RunMeasure& a = runs[0];
+    const RunMeasure& b = runs[1];
+    const bool peakInFirst = a.peak >= b.peak;
+    const int p = peakInFirst ? first + a.peakAt : b.peakAt;
+    const RunMeasure before = measureRun (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt);
+    int q = first;
 
-    sinc.build (sampleRate);
-    const double tpP = interpolatedPeak (ring, p, sampleRate);
-    const double tpQ = q == p ? tpP : interpolatedPeak (ring, q, sampleRate);
+    if (! peakInFirst && a.peak >= before.peak && a.peak > 0.0)
+        q = first + a.peakAt;
+    else if (before.peak > 0.0)
+        q = (peakInFirst ? first : 0) + before.peakAt;
+
+    const double peak = peakInFirst ? a.peak : b.peak;
+    const double rms = std::sqrt ((a.sumSq + b.sumSq) / (double) count);
+
+    // Both peak candidates lie inside the segment, so a half-wave that opens
+    // on its peak is never judged by unrelated audio elsewhere in the ring.
+    const double tpP = interpolatedPeak (ring, p);
+    const double tpQ = q == p ? tpP : interpolatedPeak (ring, q);
     double truePeak = tpP > tpQ ? tpP : tpQ;
 
     const double rmsE = rms + 0.00001;
@@ -195,180 +192,110 @@ void LimiterEngine::processSegment (int channel, double* ring, int start, double
     if (! std::isfinite (releaseMs))
         releaseMs = 100.0;
 
-    if (! (truePeak > ceilingFor (levelDb)))
+    if (! (levelDb == ceilingLevelDb))
+    {
+        ceilingLevelDb = levelDb;
+        ceiling = dbToGain (levelDb);
+    }
+
+    if (! (truePeak > ceiling))
         truePeak = 0.000001;
 
     const double detector = truePeak > peakE ? truePeak : peakE;
 
-    runGainOverSegment (channel, ring, first, detector, sampleRate, levelDb, releaseMs);
-}
-
-double LimiterEngine::attackCoefficientFor (int channel, double sampleRate, double attackMs) noexcept
-{
-    const double a = (attackTimeMs[channel] == attackMs && coefficientSampleRate[channel] == sampleRate)
-                         ? attackCoefficient[channel]
-                         : timeCoefficient (sampleRate, attackMs);
-    attackTimeMs[channel] = attackMs;
-    attackCoefficient[channel] = a;
-    return a;
-}
-
-double LimiterEngine::releaseCoefficientFor (int channel, double sampleRate, double releaseMs) noexcept
-{
-    const double r = (releaseTimeMs[channel] == releaseMs && coefficientSampleRate[channel] == sampleRate)
-                         ? releaseCoefficient[channel]
-                         : timeCoefficient (sampleRate, releaseMs);
-    releaseTimeMs[channel] = releaseMs;
-    releaseCoefficient[channel] = r;
-    return r;
-}
-
-// applyGainComputer over every sample of a segment, with the engine's fixed
-// settings. Within a segment the detector level, the rate, the times and so
-// both coefficients and the static curve of every non-zero sample are the
-// same; only the reduction state moves. The arithmetic per sample is that of
-// applyGainComputer, so the results are the same to the bit.
-void LimiterEngine::runGainOverSegment (int channel, double* ring, int first, double detector, double sampleRate,
-                                        double levelDb, double releaseMs) noexcept
-{
-    // Every sample of the segment is at most its peak, which the detector
-    // exceeds, so the level of any non-zero sample is the detector's.
-    const double threshold = flush (levelDb);
-    const CurvePoint live = staticCurve (flush (levelToDb (detector)), threshold, engineRatio, engineKneeDb);
-    const CurvePoint zero = staticCurve (-160.0, threshold, engineRatio, engineKneeDb);
-
-    const double a = attackCoefficientFor (channel, sampleRate, engineAttackMs);
-    const double r = releaseCoefficientFor (channel, sampleRate, releaseMs);
-    coefficientSampleRate[channel] = sampleRate;
-
-    const bool anyDoubling = live.doublesAttack || zero.doublesAttack;
-    const double doubled = anyDoubling ? timeCoefficient (sampleRate, engineAttackMs + engineAttackMs) : 0.0;
-
-    const double liveRelease = (1.0 - r) * live.reductionDb;
-    const double zeroRelease = (1.0 - r) * zero.reductionDb;
-
-    if (a == 0.0 && doubled == 0.0)
+    if (! attackIsInstant)
     {
-        runReleaseOnlyOverSegment (channel, ring, first, live, zero, r);
+        walkSegment (first, [&] (int from, int to)
+                     {
+                         for (int j = from; j < to; ++j)
+                             ring[j] = applyGainComputer (channel, ring[j], detector, rate, 1.0, 1.0, levelDb,
+                                                          engineRatio, engineAttackMs, releaseMs, engineKneeDb); });
         return;
     }
 
-    double held = flush (heldReductionDb[channel]);
-    double smoothed = flush (smoothedReductionDb[channel]);
-    double previousCurve = previousCurveDb[channel];
-
-    // The gain is a function of the smoothed reduction alone: while that
-    // stays, so does the gain.
-    double gainKey = std::numeric_limits<double>::quiet_NaN();
-    double gain = 1.0;
-
-    // Once a non-zero sample leaves the whole state as it found it, every
-    // further non-zero sample does the same: only the multiply is left.
-    bool steady = false;
-
-    walkSegment (first, [&] (int j)
-                 {
-                     const double x = ring[j];
-                     const bool isZero = x == 0.0;
-
-                     if (steady && ! isZero)
-                     {
-                         ring[j] = gain * x;
-                         return;
-                     }
-
-                     const CurvePoint& point = isZero ? zero : live;
-                     const double releaseBase = isZero ? zeroRelease : liveRelease;
-                     const double attack = point.doublesAttack && point.curveDb >= previousCurve ? doubled : a;
-
-                     double y1 = larger (point.reductionDb, releaseBase + r * held);
-                     double yL = (1.0 - attack) * y1 + attack * smoothed;
-                     y1 = flush (y1);
-                     yL = flush (yL);
-
-                     if (! (yL == gainKey))
-                     {
-                         gainKey = yL;
-                         gain = reductionToGain (yL, engineRatio);
-                     }
-
-                     ring[j] = gain * x;
-
-                     steady = ! isZero && y1 == held && yL == smoothed && point.curveDb == previousCurve;
-                     held = y1;
-                     smoothed = yL;
-                     previousCurve = point.curveDb; });
-
-    heldReductionDb[channel] = held;
-    smoothedReductionDb[channel] = smoothed;
-    previousCurveDb[channel] = previousCurve;
+    applySegmentGain (channel, ring, first, detector, flush (levelDb), releaseMs, a.hasZero || b.hasZero);
 }
 
-// The same when the attack coefficient is exactly 0, as it is at 44.1, 48
-// and (outside the knee) 96 kHz: the smoothed reduction is then (1 - 0) * y1
-// + 0 * s, which is y1 itself, and only the release recurrence is left.
-void LimiterEngine::runReleaseOnlyOverSegment (int channel, double* ring, int first, const CurvePoint& live,
-                                               const CurvePoint& zero, double r) noexcept
+// The gain law with the engine's settings where the attack stage is
+// negligible: every non-zero sample of the segment is at most its peak, which
+// the detector exceeds, so all of them share one point of the static curve,
+// and the held reduction y = max(xL, (1 - r) xL + r h) runs in closed form
+// toward that point's reduction xL. A sample of exactly 0 has a point of its
+// own, so where that point differs, each such sample is a run of its own.
+void LimiterEngine::applySegmentGain (int channel, double* ring, int first, double detector, double threshold,
+                                      double releaseMs, bool hasZero) noexcept
 {
-    const double liveRelease = (1.0 - r) * live.reductionDb;
-    const double zeroRelease = (1.0 - r) * zero.reductionDb;
+    const CurvePoint live = staticCurve (flush (20.0 * std::log10 (detector)), threshold, engineRatio, engineKneeDb);
+    const CurvePoint zero = staticCurve (-160.0, threshold, engineRatio, engineKneeDb);
+    const bool zerosApart = hasZero && ! (zero.reductionDb == live.reductionDb);
+    const bool lastIsZero = ring[writePosition == 0 ? length - 1 : writePosition - 1] == 0.0;
+
+    // The attack's cache is kept as the general law would leave it.
+    coefficientFor (channel, rate, engineAttackMs, attackTimeMs, attackCoefficient);
+    const double r = coefficientFor (channel, rate, releaseMs, releaseTimeMs, releaseCoefficient);
+    coefficientSampleRate[channel] = rate;
+
     double held = flush (heldReductionDb[channel]);
-    double gainKey = std::numeric_limits<double>::quiet_NaN();
-    double gain = 1.0;
-    bool lastWasZero = false;
 
-    walkSegment (first, [&] (int j)
+    walkSegment (first, [&] (int from, int to)
                  {
-                     const double x = ring[j];
-                     lastWasZero = x == 0.0;
-
-                     // The reduction is never NaN, so the larger of the two
-                     // needs no NaN test of its own; equal values are equal
-                     // after the flush.
-                     const double reduction = lastWasZero ? zero.reductionDb : live.reductionDb;
-                     const double released = (lastWasZero ? zeroRelease : liveRelease) + r * held;
-                     const double y1 = flush (released > reduction ? released : reduction);
-
-                     if (! (y1 == gainKey))
+                     for (int j = from; j < to; ++j)
                      {
-                         gainKey = y1;
-                         gain = reductionToGain (y1, engineRatio);
-                     }
+                         int k = zerosApart ? j : to;
+                         while (k < to && ring[k] != 0.0)
+                             ++k;
 
-                     ring[j] = gain * x;
-                     held = y1; });
+                         held = applyReleaseGain (ring + j, k - j, held, live.reductionDb, r);
 
-    heldReductionDb[channel] = held;
-    smoothedReductionDb[channel] = held;
-    previousCurveDb[channel] = lastWasZero ? zero.curveDb : live.curveDb;
+                         if (k < to)
+                             held = applyReleaseGain (ring + k, 1, held, zero.reductionDb, r);
+
+                         j = k;
+                     } });
+
+    heldReductionDb[channel] = smoothedReductionDb[channel] = held;
+    previousCurveDb[channel] = lastIsZero ? zero.curveDb : live.curveDb;
 }
 
-double LimiterEngine::interpolatedPeak (const double* ring, int c, double sampleRate) const noexcept
+double LimiterEngine::interpolatedPeak (const double* ring, int c) const noexcept
 {
     const double x1 = ring[c == 0 ? length - 1 : c - 1];
     const double x2 = ring[c];
     const double x3 = ring[c + 1 >= length ? c + 1 - length : c + 1];
     const double x4 = ring[c + 2 >= length ? c + 2 - length : c + 2];
+    const auto& w = sincWeights;
+    double result = 0.0;
 
-    if (sinc.isBuiltFor (sampleRate))
-        return sinc.peak (x1, x2, x3, x4);
+    for (size_t i = 0; i < numPoints; ++i)
+    {
+        const double v = std::abs (x1 * w[0][i] + x2 * w[1][i] + x3 * w[2][i] + x4 * w[3][i]);
+        result = v > result ? v : result;
+    }
 
-    SincTable table;
-    table.build (sampleRate);
-    return table.peak (x1, x2, x3, x4);
+    return result;
+}
+
+// A coefficient exp(-1000 / (rate * ms)), worked out again only when its
+// time or the rate differs from the last call's.
+double LimiterEngine::coefficientFor (int channel, double sampleRate, double ms, double* timeMs, double* coefficient) noexcept
+{
+    if (! (timeMs[channel] == ms && coefficientSampleRate[channel] == sampleRate))
+        coefficient[channel] = timeCoefficient (sampleRate, ms);
+
+    timeMs[channel] = ms;
+    return coefficient[channel];
 }
 
 double LimiterEngine::applyGainComputer (int channel, double sample, double detectorLevel, double sampleRate,
                                          double inputGain, double outputGain, double thresholdDb, double ratio,
                                          double attackMs, double releaseMs, double kneeDb) noexcept
 {
-    // Exponentials only when a time or the rate moves: once per segment.
-    double a = attackCoefficientFor (channel, sampleRate, attackMs);
-    const double r = releaseCoefficientFor (channel, sampleRate, releaseMs);
+    double a = coefficientFor (channel, sampleRate, attackMs, attackTimeMs, attackCoefficient);
+    const double r = coefficientFor (channel, sampleRate, releaseMs, releaseTimeMs, releaseCoefficient);
     coefficientSampleRate[channel] = sampleRate;
 
     const double xs = sample * inputGain;
-    const double xG = xs == 0.0 ? -160.0 : levelToDb (std::fmax (std::abs (detectorLevel), std::abs (xs)));
+    const double xG = xs == 0.0 ? -160.0 : 20.0 * std::log10 (std::fmax (std::abs (detectorLevel), std::abs (xs)));
     const CurvePoint point = staticCurve (flush (xG), flush (thresholdDb), ratio, kneeDb);
 
     // A rising curve inside the knee gets twice the attack time, for this
@@ -379,7 +306,7 @@ double LimiterEngine::applyGainComputer (int channel, double sample, double dete
     const double h = flush (heldReductionDb[channel]);
     const double s = flush (smoothedReductionDb[channel]);
 
-    double y1 = larger (point.reductionDb, (1.0 - r) * point.reductionDb + r * h);
+    double y1 = std::fmax (point.reductionDb, (1.0 - r) * point.reductionDb + r * h);
     double yL = (1.0 - a) * y1 + a * s;
     y1 = flush (y1);
     yL = flush (yL);
@@ -388,5 +315,10 @@ double LimiterEngine::applyGainComputer (int channel, double sample, double dete
     smoothedReductionDb[channel] = yL;
     previousCurveDb[channel] = point.curveDb;
 
-    return (reductionToGain (yL, ratio) * outputGain) * xs;
+    double g = dbToGain (-yL);
+
+    if (! (g < 1.0) && ! (ratio < 1.0))
+        g = 1.0;
+
+    return (g * outputGain) * xs;
 }

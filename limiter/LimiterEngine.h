@@ -1,7 +1,5 @@
 #pragma once
 
-#include "limiter/SincTable.h"
-
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -16,8 +14,6 @@
 class LimiterEngine
 {
 public:
-    LimiterEngine() = default;
-
     // Sizes both rings and clears every state but the segment starts.
     // The only call that allocates.
     void setLookahead (int numSamples);
@@ -27,20 +23,18 @@ public:
     void processSample (double inLeft, double inRight, double* outLeft, double* outRight,
                         double sampleRate, double levelDb, bool mono) noexcept;
 
-    // Gain law for one sample of one channel; returns the processed sample.
+    // The general gain law for one sample of one channel; returns the processed sample.
     double applyGainComputer (int channel, double sample, double detectorLevel, double sampleRate,
                               double inputGain, double outputGain, double thresholdDb, double ratio,
                               double attackMs, double releaseMs, double kneeDb) noexcept;
 
     // Four-tap sinc estimate of the peak between ring[c] and ring[c + 1].
-    double interpolatedPeak (const double* ring, int c, double sampleRate) const noexcept;
+    double interpolatedPeak (const double* ring, int c) const noexcept;
 
     // Held gain reduction of a channel after its last processed sample, dB.
     double getHeldReductionDb (int channel) const noexcept { return heldReductionDb[channel]; }
     // Smoothed gain reduction of a channel, the one that set its last gain, dB.
     double getSmoothedReductionDb (int channel) const noexcept { return smoothedReductionDb[channel]; }
-    // Release time of a channel's last processed sample, ms.
-    double getReleaseTimeMs (int channel) const noexcept { return releaseTimeMs[channel]; }
     // Release coefficient of a channel's last processed sample.
     double getReleaseCoefficient (int channel) const noexcept { return releaseCoefficient[channel]; }
 
@@ -48,7 +42,6 @@ private:
     // One point of the gain computer's static curve with its soft knee.
     struct CurvePoint
     {
-        double levelDb = 0.0; // xG
         double curveDb = 0.0; // yG
         double reductionDb = 0.0; // xL = xG - yG
         bool doublesAttack = false; // in the knee's middle: doubled attack while the curve rises
@@ -56,15 +49,12 @@ private:
 
     static CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept;
     int nextPosition (int position) const noexcept { return position + 1 >= length ? 0 : position + 1; }
-    void processSegment (int channel, double* ring, int start, double sampleRate, double levelDb) noexcept;
-    void runGainOverSegment (int channel, double* ring, int first, double detector, double sampleRate,
-                             double levelDb, double releaseMs) noexcept;
-    void runReleaseOnlyOverSegment (int channel, double* ring, int first, const CurvePoint& live,
-                                    const CurvePoint& zero, double r) noexcept;
-    double releaseCoefficientFor (int channel, double sampleRate, double releaseMs) noexcept;
-    double attackCoefficientFor (int channel, double sampleRate, double attackMs) noexcept;
     void setRate (double sampleRate) noexcept;
-    double ceilingFor (double levelDb) noexcept;
+    void closeSegments (int w, bool left, bool right, double levelDb) noexcept;
+    void processSegment (int channel, double* ring, int start, double levelDb) noexcept;
+    void applySegmentGain (int channel, double* ring, int first, double detector, double threshold,
+                           double releaseMs, bool hasZero) noexcept;
+    double coefficientFor (int channel, double sampleRate, double ms, double* timeMs, double* coefficient) noexcept;
 
     template <typename Visit>
     void walkSegment (int first, Visit&& visit) const noexcept;
@@ -91,9 +81,9 @@ private:
     // Pure functions of the rate and of Level, kept until they change.
     double rate = std::numeric_limits<double>::quiet_NaN();
     double minimumSegment = 0.0;
+    bool attackIsInstant = false;
     double ceilingLevelDb = std::numeric_limits<double>::quiet_NaN();
     double ceiling = 0.0;
-    SincTable sinc;
 };
 
 inline void LimiterEngine::processSample (double inLeft, double inRight, double* outLeft, double* outRight,
@@ -118,24 +108,15 @@ inline void LimiterEngine::processSample (double inLeft, double inRight, double*
 
     // A product of exactly 0 is no crossing: +a, 0, -b stays one half-wave.
     const bool leftCrossed = inLeft * previousLeft < 0.0;
-    const bool rightCrossed = inRight * previousRight < 0.0;
+    const bool rightCrossed = ! mono && inRight * previousRight < 0.0;
     previousLeft = inLeft;
     previousRight = inRight;
 
     if (! (sampleRate == rate))
         setRate (sampleRate);
 
-    if (leftCrossed && std::abs ((double) w - (double) segmentStartLeft) >= minimumSegment)
-    {
-        processSegment (0, left, segmentStartLeft, sampleRate, levelDb);
-        segmentStartLeft = w;
-    }
-
-    if (! mono && rightCrossed && std::abs ((double) w - (double) segmentStartRight) >= minimumSegment)
-    {
-        processSegment (1, right, segmentStartRight, sampleRate, levelDb);
-        segmentStartRight = w;
-    }
+    if (leftCrossed || rightCrossed)
+        closeSegments (w, leftCrossed, rightCrossed, levelDb);
 
     writePosition = nextPosition (w);
 }

@@ -27,10 +27,6 @@ namespace
 constexpr double minimumLookahead = 2.0;
 constexpr double maximumLookahead = double (1 << 22);
 
-// Float blocks are widened into a buffer sized in prepare; longer blocks are
-// run through it in pieces, which gives the same result frame by frame.
-constexpr int minimumBlockCapacity = 512;
-
 constexpr long maximumTagCount = 4096;
 
 thread_local TolvoAudioProcessor* lastMade = nullptr;
@@ -125,14 +121,8 @@ bool TolvoAudioProcessor::isBitwigHost() const
     return hostType.isBitwigStudio();
 }
 
-void TolvoAudioProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
+void TolvoAudioProcessor::prepareToPlay (double sampleRate, int)
 {
-    const int channels = juce::jmax (2, getTotalNumInputChannels(), getTotalNumOutputChannels());
-    const int capacity = juce::jlimit (minimumBlockCapacity, maximumBlockSize, maximumExpectedSamplesPerBlock);
-
-    if (doubleBuffer.getNumChannels() != channels || doubleBuffer.getNumSamples() < capacity)
-        doubleBuffer.setSize (channels, capacity);
-
     const bool rateChanged = ! (sampleRate == lastSampleRate);
     lastSampleRate = sampleRate;
 
@@ -287,9 +277,24 @@ void TolvoAudioProcessor::processDelayedBypass (juce::AudioBuffer<Sample>& buffe
 void TolvoAudioProcessor::processBlock (juce::AudioBuffer<double>& buffer, juce::MidiBuffer&)
 {
     // Off, or NaN: the block stays exactly as it came, undelayed.
-    if (! enableParam->get())
-        return;
+    if (enableParam->get())
+        limitBlock (buffer, false);
+}
 
+// The float block runs through the engine in double precision, each sample
+// widened on its way in and narrowed on its way out, frame by frame, as if it
+// had been copied into a double buffer and back.
+void TolvoAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    if (enableParam->get())
+        limitBlock (buffer, buffer.hasBeenCleared());
+}
+
+// Runs the engine once per frame over the block, in place; a silent block's
+// samples count as 0.0 whatever its memory holds.
+template <typename Sample>
+void TolvoAudioProcessor::limitBlock (juce::AudioBuffer<Sample>& buffer, bool silent)
+{
     const int numChannels = buffer.getNumChannels();
     const int numSamples = buffer.getNumSamples();
 
@@ -307,79 +312,24 @@ void TolvoAudioProcessor::processBlock (juce::AudioBuffer<double>& buffer, juce:
     const bool writeRight = numOutputs >= 2 && numChannels >= 2;
     const bool mono = numOutputs < 2;
 
-    double* left = buffer.getWritePointer (0);
-    double* right = numChannels >= 2 ? buffer.getWritePointer (1) : nullptr;
+    Sample* left = buffer.getWritePointer (0);
+    Sample* right = numChannels >= 2 ? buffer.getWritePointer (1) : nullptr;
+    LimiterEngine& engine = *limiter;
 
     for (int i = 0; i < numSamples; ++i)
     {
         double outLeft = 0.0;
         double outRight = 0.0;
         const double level = (double) levelParam->get();
-        const double inLeft = left[i];
-        const double inRight = stereo ? right[i] : left[i];
+        const double inLeft = silent ? 0.0 : (double) left[i];
+        const double inRight = silent ? 0.0 : (double) (stereo ? right[i] : left[i]);
 
-        limiter->processSample (inLeft, inRight, &outLeft, &outRight, sampleRate, level, mono);
+        engine.processSample (inLeft, inRight, &outLeft, &outRight, sampleRate, level, mono);
 
-        left[i] = outLeft;
+        left[i] = (Sample) outLeft;
 
         if (writeRight)
-            right[i] = outRight;
-    }
-}
-
-void TolvoAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
-{
-    const int numSamples = buffer.getNumSamples();
-    const int numChannels = juce::jmin (buffer.getNumChannels(), doubleBuffer.getNumChannels());
-    const int capacity = doubleBuffer.getNumSamples();
-
-    // Unprepared: there is no engine to run and no buffer to widen into.
-    if (lookaheadSamples < 2 || numChannels == 0 || numSamples == 0 || capacity == 0)
-        return;
-
-    const bool blockIsClear = buffer.hasBeenCleared();
-    juce::AudioBuffer<double> chunk;
-
-    for (int start = 0; start < numSamples; start += capacity)
-    {
-        const int length = juce::jmin (capacity, numSamples - start);
-
-        // Refers to the prepared storage, so nothing is allocated here.
-        chunk.setDataToReferTo (doubleBuffer.getArrayOfWritePointers(), numChannels, length);
-
-        if (blockIsClear)
-        {
-            chunk.clear();
-        }
-        else
-        {
-            for (int ch = 0; ch < numChannels; ++ch)
-            {
-                const float* src = buffer.getReadPointer (ch, start);
-                double* dst = chunk.getWritePointer (ch);
-
-                for (int i = 0; i < length; ++i)
-                    dst[i] = (double) src[i];
-            }
-        }
-
-        processBlock (chunk, midi);
-
-        if (chunk.hasBeenCleared())
-        {
-            buffer.clear (start, length);
-        }
-        else
-        {
-            for (int ch = 0; ch < numChannels; ++ch)
-            {
-                const double* src = chunk.getReadPointer (ch);
-                float* dst = buffer.getWritePointer (ch, start);
-
-                for (int i = 0; i < length; ++i)
-                    dst[i] = (float) src[i];
-            }
-        }
+            right[i] = (Sample) outRight;
     }
 }
 

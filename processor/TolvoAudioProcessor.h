@@ -80,15 +80,13 @@ private:
 
     template <typename Sample>
     void processDelayedBypass (juce::AudioBuffer<Sample>&);
+    template <typename Sample>
+    void limitBlock (juce::AudioBuffer<Sample>&, bool silent);
 
     std::unique_ptr<LimiterEngine> limiter;
     int lookaheadSamples = 0;
     bool preparedForBitwig = false;
     double lastSampleRate = 0.0;
-
-    // The float path widens blocks into this; sized in prepare, so the audio
-    // thread never allocates (longer blocks go through it in pieces).
-    juce::AudioBuffer<double> doubleBuffer;
 
     // After a release the next prepare starts from a fresh engine, so a host's
     // deactivate and activate equal a fresh start.

@@ -138,7 +138,7 @@ TEST (LimiterEngine, SinesSettleAboutOneAndAHalfDbUnderTheCeiling)
     // Four equal samples interpolate to 1.1884 times their value.
     auto probe = sized (8);
     const double ring[8] = { 1, 1, 1, 1, 0, 0, 0, 0 };
-    EXPECT_NEAR (probe.interpolatedPeak (ring, 1, rate), 1.1884, 1e-4);
+    EXPECT_NEAR (probe.interpolatedPeak (ring, 1), 1.1884, 1e-4);
 
     for (double amplitude : { 1.0, 0.8, 0.76 })
     {

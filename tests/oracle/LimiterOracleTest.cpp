@@ -1,8 +1,9 @@
-// The fast LimiterEngine against the straightforward ReferenceLimiter it
-// replaced: same output and state, to the bit, over a corpus of program-like
-// material, sines whose half-waves outlast the ring, clicks, gaps of silence
-// and bad values, at four rates, mono and stereo, with Level moving and the
-// rings re-sized in the middle of half-waves.
+// The LimiterEngine against ReferenceLimiter, the engine as first written:
+// every output sample within 1e-12 over a corpus of program-like material,
+// a 20 Hz sine at 0 dBFS, sines whose half-waves outlast the ring, clicks,
+// gaps of silence and bad values, at every common rate and one far above
+// them, mono and stereo, with Level moving inside half-waves, the rings
+// re-sized and the calls paused in mid-stream.
 
 #include "limiter/LimiterEngine.h"
 #include "oracle/ReferenceLimiter.h"
@@ -10,9 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
@@ -63,10 +63,11 @@ std::vector<double> clicksAndGaps (int frames, unsigned seed)
     return x;
 }
 
-Corpus makeCorpus (double rate, bool withBadValues)
+// `seconds` of material per second of the full corpus.
+Corpus makeCorpus (double rate, double seconds, bool withBadValues)
 {
     Corpus c;
-    const int second = (int) rate;
+    const int second = (int) (rate * seconds);
 
     append (c, makeProgramSignal (second, rate, 0), makeProgramSignal (second, rate, 1));
     append (c, sine (1.0, 20.0, second / 4, rate), sine (0.9, 20.0, second / 4, rate, 1.0)); // 20 Hz at 0 dBFS
@@ -98,126 +99,86 @@ double levelMoving (size_t frame)
     return steps[(frame / 137) % (sizeof (steps) / sizeof (steps[0]))];
 }
 
-struct Difference
+// Difference of two outputs with 1.0 as full scale; beyond it, where only a
+// sample far over full scale that its segment cut by a few dB can land, in
+// parts of the model's value. A NaN where the other is not counts as infinite.
+double difference (double a, double b)
+{
+    if (std::isnan (a) || std::isnan (b))
+        return std::isnan (a) && std::isnan (b) ? 0.0 : std::numeric_limits<double>::infinity();
+    return a == b ? 0.0 : std::abs (a - b) / std::max (1.0, std::abs (b));
+}
+
+struct Comparison
 {
     double largest = 0.0;
-    size_t differing = 0;
-
-    void add (double a, double b)
-    {
-        std::uint64_t x, y;
-        std::memcpy (&x, &a, sizeof x);
-        std::memcpy (&y, &b, sizeof y);
-        if (x == y)
-            return;
-
-        ++differing;
-        const double d = std::abs (a - b);
-        largest = std::isnan (d) ? std::numeric_limits<double>::infinity() : std::max (largest, d);
-    }
+    double closestCeilingCall = 0.0;
+    double closestKneeCallDb = 0.0;
 };
 
-// Runs both engines over the corpus, re-sizing both twice in mid-stream.
-Difference compare (double rate, bool mono, LevelSchedule level, bool withBadValues)
+// Runs both engines over the corpus, re-sizing both twice in mid-stream and
+// leaving out a stretch of calls, as a host does while Enable is off.
+Comparison compare (double rate, double seconds, bool mono, LevelSchedule level, bool withBadValues)
 {
-    const Corpus c = makeCorpus (rate, withBadValues);
+    const Corpus c = makeCorpus (rate, seconds, withBadValues);
     const int lookahead = (int) (rate * 30.0 / 1000.0);
     const size_t firstResize = c.left.size() / 3 + 17;
     const size_t secondResize = 2 * c.left.size() / 3 + 5;
+    const size_t pauseFrom = c.left.size() / 2 + 3, pauseTo = pauseFrom + (size_t) lookahead / 2;
 
-    LimiterEngine fast;
+    LimiterEngine engine;
     ReferenceLimiter reference;
-    fast.setLookahead (lookahead);
+    engine.setLookahead (lookahead);
     reference.setLookahead (lookahead);
 
-    Difference diff;
+    Comparison result;
     for (size_t i = 0; i < c.left.size(); ++i)
     {
         if (i == firstResize || i == secondResize)
         {
             const int n = i == firstResize ? lookahead * 2 / 3 : lookahead;
-            fast.setLookahead (n);
+            engine.setLookahead (n);
             reference.setLookahead (n);
         }
 
+        if (i >= pauseFrom && i < pauseTo)
+            continue;
+
         const double inRight = mono ? c.left[i] : c.right[i];
-        double fl = 0.0, fr = 0.0, rl = 0.0, rr = 0.0;
-        fast.processSample (c.left[i], inRight, &fl, &fr, rate, level (i), mono);
+        double el = 0.0, er = 0.0, rl = 0.0, rr = 0.0;
+        engine.processSample (c.left[i], inRight, &el, &er, rate, level (i), mono);
         reference.processSample (c.left[i], inRight, &rl, &rr, rate, level (i), mono);
-        diff.add (fl, rl);
-        diff.add (fr, rr);
+        result.largest = std::max ({ result.largest, difference (el, rl), difference (er, rr) });
     }
 
-    for (int ch = 0; ch < 2; ++ch)
-    {
-        diff.add (fast.getHeldReductionDb (ch), reference.getHeldReductionDb (ch));
-        diff.add (fast.getSmoothedReductionDb (ch), reference.getSmoothedReductionDb (ch));
-        diff.add (fast.getReleaseTimeMs (ch), reference.getReleaseTimeMs (ch));
-        diff.add (fast.getReleaseCoefficient (ch), reference.getReleaseCoefficient (ch));
-    }
-    return diff;
+    result.closestCeilingCall = reference.getClosestCeilingCall();
+    result.closestKneeCallDb = reference.getClosestKneeCallDb();
+    return result;
 }
 } // namespace
 
-TEST (LimiterOracle, SameOutputAsTheReferenceAtEveryRateLayoutAndLevel)
+TEST (LimiterOracle, EveryOutputWithin1e12OfTheModel)
 {
     const LevelSchedule schedules[] = { levelMinus6, levelDefault, levelZero, levelMoving };
 
-    for (double rate : { 44100.0, 48000.0, 96000.0, 192000.0 })
+    // 2 MHz is past the rate where the attack stage can be left out: the
+    // general gain law runs there, over a shorter corpus.
+    for (double rate : { 44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0, 384000.0, 2000000.0 })
         for (bool mono : { false, true })
             for (size_t s = 0; s < 4; ++s)
             {
-                const auto diff = compare (rate, mono, schedules[s], s == 3);
-                EXPECT_LE (diff.largest, 1e-12) << rate << " Hz, mono " << mono << ", schedule " << s;
-                EXPECT_EQ (diff.differing, 0u) << rate << " Hz, mono " << mono << ", schedule " << s;
+                const double seconds = rate > 200000.0 ? 0.25 : 1.0;
+                const auto c = compare (rate, seconds, mono, schedules[s], s == 3);
+                EXPECT_LE (c.largest, 1e-12) << rate << " Hz, mono " << mono << ", schedule " << s;
+
+                // Far wider than any difference of the samples: both took
+                // every ceiling and knee decision the same way.
+                EXPECT_GT (c.closestCeilingCall, 1e-9) << rate << " Hz, mono " << mono << ", schedule " << s;
+                EXPECT_GT (c.closestKneeCallDb, 1e-9) << rate << " Hz, mono " << mono << ", schedule " << s;
             }
 }
 
-TEST (LimiterOracle, GainComputerMatchesTheReferenceForAnySettings)
-{
-    // The public gain law with settings the engine never uses, bad values
-    // included, through one long run of shared state.
-    std::mt19937 random (42u);
-    std::uniform_real_distribution<double> unit (0.0, 1.0);
-    const double specials[] = { 0.0, -0.0, 4.9e-320, std::numeric_limits<double>::infinity(),
-                                -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN() };
-    auto pick = [&] (double lo, double hi)
-    {
-        const double u = unit (random);
-        return u < 0.04 ? specials[(size_t) (u * 150.0) % 6] : lo + (hi - lo) * unit (random);
-    };
-
-    LimiterEngine fast;
-    ReferenceLimiter reference;
-    fast.setLookahead (16);
-    reference.setLookahead (16);
-
-    Difference diff;
-    for (int i = 0; i < 200000; ++i)
-    {
-        const int channel = i % 3 == 0 ? 1 : 0;
-        const double sample = pick (-3.0, 3.0);
-        const double detector = pick (0.0, 3.0);
-        const double rate = i % 5000 < 10 ? pick (8000.0, 200000.0) : 48000.0;
-        const double threshold = pick (-10.0, 1.0);
-        const double ratio = i % 7 == 0 ? pick (0.5, 20.0) : 10000.0;
-        const double attack = i % 11 == 0 ? pick (0.001, 10.0) : 0.00001;
-        const double release = i % 13 == 0 ? pick (0.01, 100.0) : 50.0;
-        const double knee = i % 17 == 0 ? pick (0.0, 6.0) : 0.1;
-        const double inGain = i % 19 == 0 ? pick (0.0, 2.0) : 1.0;
-        const double outGain = i % 23 == 0 ? pick (0.0, 2.0) : 1.0;
-
-        diff.add (fast.applyGainComputer (channel, sample, detector, rate, inGain, outGain, threshold, ratio, attack, release, knee),
-                  reference.applyGainComputer (channel, sample, detector, rate, inGain, outGain, threshold, ratio, attack, release, knee));
-        diff.add (fast.getHeldReductionDb (channel), reference.getHeldReductionDb (channel));
-        diff.add (fast.getSmoothedReductionDb (channel), reference.getSmoothedReductionDb (channel));
-        diff.add (fast.getReleaseCoefficient (channel), reference.getReleaseCoefficient (channel));
-    }
-
-    EXPECT_EQ (diff.differing, 0u) << "largest difference " << diff.largest;
-}
-
-TEST (LimiterOracle, InterpolatedPeakMatchesTheReference)
+TEST (LimiterOracle, InterpolatedPeakMatchesTheModelAtEveryRate)
 {
     std::mt19937 random (3u);
     std::normal_distribution<double> normal (0.0, 1.0);
@@ -225,15 +186,15 @@ TEST (LimiterOracle, InterpolatedPeakMatchesTheReference)
     for (double& x : ring)
         x = normal (random);
 
-    LimiterEngine fast;
+    LimiterEngine engine;
     ReferenceLimiter reference;
-    fast.setLookahead (64);
+    engine.setLookahead (64);
     reference.setLookahead (64);
 
-    Difference diff;
     for (double rate : { 8000.0, 44100.0, 48000.0, 88200.0, 96000.0, 192000.0, 384000.0 })
         for (int c = 0; c < 64; ++c)
-            diff.add (fast.interpolatedPeak (ring.data(), c, rate), reference.interpolatedPeak (ring.data(), c, rate));
-
-    EXPECT_EQ (diff.differing, 0u) << "largest difference " << diff.largest;
+        {
+            const double expected = reference.interpolatedPeak (ring.data(), c, rate);
+            EXPECT_NEAR (engine.interpolatedPeak (ring.data(), c), expected, 1e-14 * expected) << rate << " Hz, " << c;
+        }
 }

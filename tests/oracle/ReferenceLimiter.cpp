@@ -133,6 +133,9 @@ void ReferenceLimiter::processSegment (int channel, double* ring, int start, dou
 
     const double ceiling = std::exp (std::log (10.0) * levelDb / 20.0);
 
+    if (truePeak > 0.0 && std::isfinite (truePeak))
+        closestCeilingCall = std::fmin (closestCeilingCall, std::abs (std::log (truePeak / ceiling)));
+
     if (! (truePeak > ceiling))
         truePeak = 0.000001;
 
@@ -204,6 +207,9 @@ double ReferenceLimiter::applyGainComputer (int channel, double sample, double d
     const double S = 1.0 / ratio - 1.0;
     const double d = xG - T;
     double yG;
+
+    if (xs != 0.0)
+        closestKneeCallDb = std::fmin (closestKneeCallDb, std::fmin (std::abs (2.0 * d + W), std::abs (2.0 * d - W)));
 
     if (2.0 * d < -W)
     {

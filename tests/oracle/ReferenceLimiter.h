@@ -40,6 +40,12 @@ public:
     double getReleaseTimeMs (int channel) const noexcept { return releaseTimeMs[channel]; }
     double getReleaseCoefficient (int channel) const noexcept { return releaseCoefficient[channel]; }
 
+    // How close the closest decision came to going the other way: the ceiling
+    // test of a segment, as |ln(truePeak / ceiling)|, and the knee's edges, in dB.
+    // An engine that agrees on the samples to far less decided every one alike.
+    double getClosestCeilingCall() const noexcept { return closestCeilingCall; }
+    double getClosestKneeCallDb() const noexcept { return closestKneeCallDb; }
+
 private:
     void processSegment (int channel, double* ring, int start, double sampleRate, double levelDb) noexcept;
 
@@ -61,4 +67,7 @@ private:
     double attackCoefficient[2] {};
     double releaseCoefficient[2] {};
     double coefficientSampleRate[2] {};
+
+    double closestCeilingCall = 1e300;
+    double closestKneeCallDb = 1e300;
 };

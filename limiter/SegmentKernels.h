@@ -1,0 +1,23 @@
+#pragma once
+
+// The two passes over a closed segment's samples, vectorised for the best
+// instruction set the processor offers (chosen on the first call).
+
+// Peak, its place, the sum of squares and the zeros of x[0..n).
+struct RunMeasure
+{
+    double peak = 0.0; // largest |x|, NaN left out; 0 for none
+    int peakAt = 0; // where it first occurs; 0 when the peak is 0
+    double sumSq = 0.0;
+    bool hasZero = false; // some x is exactly 0
+};
+
+// Measures x[0..n).
+RunMeasure measureRun (const double* x, int n) noexcept;
+
+// Applies a segment's gain to x[0..n) of one channel. The gain reduction
+// falls from `held` toward `target` dB by `r` per sample, in closed form,
+// y_k = target + r^(k+1) (held - target), and stays at `target` when `held`
+// does not exceed it; each sample is multiplied by 10^(-y_k / 20). Returns
+// the reduction after the last sample, flushed to 0 unless normal.
+double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept;
