@@ -26,39 +26,10 @@ if(TOLVO_BUILD_PLUGINS AND TOLVO_IS_LINUX)
 endif()
 
 # ---------------------------------------------------------------------------
-# VST3: JUCE 7.0.5's wrapper copies a channel-mapping vector on every process
-# call (8 bytes allocated and freed per block; later framework releases take it
-# by reference), and writes a block longer than the host prepared for past the
-# end of its scratch buffer. The VST3 wrapper alone compiles against a copy of
-# that one framework header with the patch in cmake/patches/ (the reference,
-# and a scratch buffer that grows for such a block, which only a host breaking
-# its promise ever sends). The installed framework is never touched, and
-# everything else uses it as it is.
+# VST3: the framework's wrapper compiles against a mended copy of one header;
+# see the file.
 if(TARGET tolvo_core_VST3)
-    find_program(TOLVO_PATCH_PROGRAM patch REQUIRED)
-    set(TOLVO_VST3_HEADER juce_audio_processors/format_types/juce_VST3Common.h)
-    set(TOLVO_VST3_PATCH ${PROJECT_SOURCE_DIR}/cmake/patches/juce-7.0.5-vst3-process-buffers.patch)
-    set(TOLVO_MEND_STAGE ${CMAKE_BINARY_DIR}/juce-mend-stage)
-    set(TOLVO_MEND_DIR ${CMAKE_BINARY_DIR}/juce-mend)
-
-    file(REMOVE_RECURSE ${TOLVO_MEND_STAGE})
-    file(COPY ${JUCE_MODULES_DIR}/${TOLVO_VST3_HEADER}
-         DESTINATION ${TOLVO_MEND_STAGE}/juce_audio_processors/format_types)
-    execute_process(
-        COMMAND ${TOLVO_PATCH_PROGRAM} --batch --forward --silent -p1 -i ${TOLVO_VST3_PATCH}
-        WORKING_DIRECTORY ${TOLVO_MEND_STAGE}
-        RESULT_VARIABLE TOLVO_PATCH_RESULT)
-    if(NOT TOLVO_PATCH_RESULT EQUAL 0)
-        message(FATAL_ERROR "The VST3 mend does not apply to ${JUCE_MODULES_DIR}/${TOLVO_VST3_HEADER}; "
-                            "check whether this framework release still needs it.")
-    endif()
-    # Rewritten only when it changes, so a re-configure does not rebuild.
-    configure_file(${TOLVO_MEND_STAGE}/${TOLVO_VST3_HEADER} ${TOLVO_MEND_DIR}/${TOLVO_VST3_HEADER} COPYONLY)
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-        ${TOLVO_VST3_PATCH} ${JUCE_MODULES_DIR}/${TOLVO_VST3_HEADER})
-
-    # Searched before the framework's modules directory.
-    target_include_directories(tolvo_core_VST3 BEFORE PRIVATE ${TOLVO_MEND_DIR})
+    include(${PROJECT_SOURCE_DIR}/cmake/JuceVst3Mend.cmake)
 endif()
 
 # ---------------------------------------------------------------------------

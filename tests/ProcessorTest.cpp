@@ -203,6 +203,35 @@ TEST (Processor, EnableOffPassesTheBlockUntouchedAndUndelayed)
     EXPECT_EQ (again.getSample (0, 5), sineBlock (2, 64, 3.0f).getSample (0, 5));
 }
 
+TEST (Processor, EnableOnAgainFirstGivesTheLookaheadHeldAtSwitchOff)
+{
+    // A quiet sine, far under the ceiling, comes out exactly delayed. While
+    // Enable is off the engine does not run, so switching it on again first
+    // gives the 1440 frames the engine held when it was switched off.
+    TolvoAudioProcessor p;
+    prepare (p, 48000.0);
+    juce::MidiBuffer midi;
+
+    const auto lastOn = sineBlock (2, 2000, 0.1f);
+    auto block = lastOn;
+    p.processBlock (block, midi);
+
+    p.enableParam->setValueNotifyingHost (0.0f);
+    auto whileOff = sineBlock (2, 512, 0.1f, 5000);
+    p.processBlock (whileOff, midi);
+
+    p.enableParam->setValueNotifyingHost (1.0f);
+    const auto firstOn = sineBlock (2, 2000, 0.1f, 9000);
+    block = firstOn;
+    p.processBlock (block, midi);
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 0; i < 2000; ++i)
+        {
+            const float expected = i < 1440 ? lastOn.getSample (ch, 2000 - 1440 + i) : firstOn.getSample (ch, i - 1440);
+            ASSERT_NEAR (block.getSample (ch, i), expected, 1e-6f) << "channel " << ch << ", frame " << i;
+        }
+}
+
 TEST (Processor, StereoIsDelayedAndLimitedPerChannel)
 {
     TolvoAudioProcessor p;

@@ -8,6 +8,8 @@ stand-in host run under Wine, compared with the Linux build's own results.
     wine_checks.py gui --wine RUN --host EXE --library DLL --work DIR [--png OUT.png]
     wine_checks.py unload --wine RUN --host EXE --library DLL
     wine_checks.py update|language --wine RUN --editor-check EXE --version 1.0.2
+    wine_checks.py installer --wine RUN --installer EXE --host EXE --linux-build DIR --work DIR
+                   --version 1.0.2 --company KORVALD      (in the fresh prefix TOLVO_WINEPREFIX)
 """
 
 import argparse
@@ -70,6 +72,17 @@ def exports_of(pe):
     return {e.ordinal: (e.name.decode() if e.name else None) for e in pe.DIRECTORY_ENTRY_EXPORT.symbols}
 
 
+def version_resource(pe):
+    """The fixed file version as four numbers, and the version strings."""
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    numbers = [fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF, fixed.FileVersionLS >> 16, fixed.FileVersionLS & 0xFFFF]
+    strings = {}
+    for info in pe.FileInfo[0]:
+        for table in getattr(info, "StringTable", []):
+            strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
+    return numbers, strings
+
+
 def pe_aax(args):
     pe = load_pe(args.library)
     exports = exports_of(pe)
@@ -78,16 +91,11 @@ def pe_aax(args):
     check_imports(pe, args.library)
 
     version = [int(x) for x in args.version.split(".")] + [0]
-    fixed = pe.VS_FIXEDFILEINFO[0]
-    got = [fixed.FileVersionMS >> 16, fixed.FileVersionMS & 0xFFFF, fixed.FileVersionLS >> 16, fixed.FileVersionLS & 0xFFFF]
+    got, strings = version_resource(pe)
     check(got == version, "file version %s, expected %s" % (got, version))
+    fixed = pe.VS_FIXEDFILEINFO[0]
     check(fixed.ProductVersionMS == fixed.FileVersionMS and fixed.ProductVersionLS == fixed.FileVersionLS,
           "product version differs from the file version")
-
-    strings = {}
-    for info in pe.FileInfo[0]:
-        for table in getattr(info, "StringTable", []):
-            strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
     expected = {"CompanyName": args.company, "FileDescription": "Tolvo", "ProductName": "Tolvo",
                 "FileVersion": args.version, "ProductVersion": args.version}
     for key, value in expected.items():
@@ -474,10 +482,88 @@ def language(args):
     finish()
 
 
+# --- the installer -------------------------------------------------------------------------------
+
+UNINSTALL_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tolvo"
+
+
+def installer(args):
+    """The installer in the fresh Wine prefix TOLVO_WINEPREFIX: a silent install puts the files where Windows
+    hosts look and lists Tolvo under installed programs; the installed AAX library and tolvo-render.exe pass the
+    checks the build's own files pass; the silent uninstall leaves the prefix as it found it."""
+    numbers, strings = version_resource(load_pe(args.installer, dll=False))
+    check(numbers == [int(x) for x in args.version.split(".")] + [0], "the installer's file version is %s" % numbers)
+    for key, value in {"ProductName": "Tolvo", "CompanyName": args.company, "ProductVersion": args.version}.items():
+        check(strings.get(key) == value, "the installer's %s is %r, expected %r" % (key, strings.get(key), value))
+
+    prefix = os.environ["TOLVO_WINEPREFIX"]
+    drive_c = os.path.join(prefix, "drive_c")
+    common = os.path.join(drive_c, "Program Files", "Common Files")
+    installed = {
+        "VST3": os.path.join(common, "VST3", "Tolvo.vst3", "Contents", "x86_64-win", "Tolvo.vst3"),
+        "AAX": os.path.join(common, "Avid", "Audio", "Plug-Ins", "Tolvo.aaxplugin", "Contents", "x64", "Tolvo.aaxplugin"),
+        "tolvo-render": os.path.join(drive_c, "Program Files", "Tolvo", "tolvo-render.exe"),
+        "uninstaller": os.path.join(drive_c, "Program Files", "Tolvo", "Uninstall.exe"),
+    }
+    wineserver = next((w for w in ("/usr/lib/wine/wineserver64", "/usr/lib/wine/wineserver", "/usr/bin/wineserver")
+                       if os.path.exists(w)), "wineserver")
+
+    def wait():
+        # The uninstaller goes on from a copy of itself; wait until every program in the prefix has ended.
+        subprocess.run([wineserver, "-w"], env=dict(os.environ, WINEPREFIX=prefix), timeout=240)
+
+    def files():
+        # Everything but Windows' own folder and the user profiles, where Wine keeps its temporary files.
+        found = set()
+        for top in os.listdir(drive_c):
+            if top.lower() not in ("windows", "users"):
+                for folder, dirs, names in os.walk(os.path.join(drive_c, top)):
+                    found.update(os.path.join(folder, n) for n in dirs + names)
+        return found
+
+    def listing():
+        result = run([args.wine, "reg", "query", UNINSTALL_KEY])
+        entries = {}
+        for line in result.stdout.decode(errors="replace").splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) == 3 and parts[1].startswith("REG_"):
+                entries[parts[0]] = parts[2]
+        return entries
+
+    check(run([args.wine, "wineboot", "--init"]).returncode == 0, "wineboot failed")
+    wait()
+    before = files()
+    check(not listing(), "the fresh prefix lists Tolvo already")
+
+    check(run([args.wine, args.installer, "/S"]).returncode == 0, "the silent install failed")
+    wait()
+    for name, path in installed.items():
+        check(os.path.isfile(path), "%s is missing after the install: %s" % (name, path))
+    entries = listing()
+    for key, value in {"DisplayName": "Tolvo", "DisplayVersion": args.version, "Publisher": args.company}.items():
+        check(entries.get(key) == value, "installed programs: %s is %r, expected %r" % (key, entries.get(key), value))
+    check("Uninstall.exe" in entries.get("UninstallString", ""), "installed programs: no UninstallString")
+    print("installed; listed as %s %s by %s" % (entries.get("DisplayName"), entries.get("DisplayVersion"),
+                                                entries.get("Publisher")))
+
+    for name, options in (("scan", ["--host", args.host, "--library", installed["AAX"]]),
+                          ("render-tool", ["--render", installed["tolvo-render"]])):
+        result = subprocess.run([sys.executable, os.path.abspath(__file__), name, "--wine", args.wine, *options,
+                                 "--linux-build", args.linux_build, "--work", os.path.join(args.work, name)])
+        check(result.returncode == 0, "the installed files fail the %s check" % name)
+
+    check(run([args.wine, installed["uninstaller"], "/S"]).returncode == 0, "the silent uninstall failed")
+    wait()
+    left = sorted(files() - before)
+    check(not left, "left after the uninstall: %s" % left)
+    check(not listing(), "Tolvo is still listed under installed programs after the uninstall")
+    finish()
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("check", choices=["pe-aax", "pe-vst3", "scan", "render", "bypass", "chunks", "gui", "unload",
-                                          "update", "language", "render-tool"])
+                                          "update", "language", "render-tool", "installer"])
     parser.add_argument("--editor-check")
     parser.add_argument("--library")
     parser.add_argument("--version")
@@ -488,10 +574,11 @@ def main():
     parser.add_argument("--work")
     parser.add_argument("--png")
     parser.add_argument("--render")
+    parser.add_argument("--installer")
     args = parser.parse_args()
     {"pe-aax": pe_aax, "pe-vst3": pe_vst3, "scan": scan, "render": render, "bypass": bypass,
      "chunks": chunks, "gui": gui, "unload": unload, "update": update, "language": language,
-     "render-tool": render_tool}[args.check](args)
+     "render-tool": render_tool, "installer": installer}[args.check](args)
 
 
 if __name__ == "__main__":
