@@ -86,13 +86,19 @@ int remember (const std::string& path)
 
 std::string systemError() { return std::strerror (errno); }
 
-std::string parentOf (const std::string& path)
+// Where the last path separator stands, or npos.
+std::string::size_type lastSeparator (const std::string& path)
 {
 #if defined(_WIN32)
-    const auto slash = path.find_last_of ("/\\");
+    return path.find_last_of ("/\\");
 #else
-    const auto slash = path.find_last_of ('/');
+    return path.find_last_of ('/');
 #endif
+}
+
+std::string parentOf (const std::string& path)
+{
+    const auto slash = lastSeparator (path);
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr (0, slash);
@@ -100,11 +106,7 @@ std::string parentOf (const std::string& path)
 
 std::string leafOf (const std::string& path)
 {
-#if defined(_WIN32)
-    const auto slash = path.find_last_of ("/\\");
-#else
-    const auto slash = path.find_last_of ('/');
-#endif
+    const auto slash = lastSeparator (path);
     return slash == std::string::npos ? path : path.substr (slash + 1);
 }
 
