@@ -117,12 +117,6 @@ bool HostedPlugin::setControl (const std::string& symbol, float value)
     return false;
 }
 
-void HostedPlugin::queuePatchSet (const std::string& propertyUri, float value)
-{
-    pendingPatches.emplace_back (host.map (propertyUri.c_str()), value);
-    writeInputEvents();
-}
-
 void HostedPlugin::writeInputEvents()
 {
     LV2_URID_Map map { &host, [] (LV2_URID_Map_Handle handle, const char* uri)
@@ -135,18 +129,6 @@ void HostedPlugin::writeInputEvents()
         lv2_atom_forge_set_buffer (&forge, reinterpret_cast<uint8_t*> (atomBuffers[index].data()), atomBufferBytes);
         LV2_Atom_Forge_Frame sequence;
         lv2_atom_forge_sequence_head (&forge, &sequence, 0);
-
-        for (const auto& [property, value] : pendingPatches)
-        {
-            lv2_atom_forge_frame_time (&forge, 0);
-            LV2_Atom_Forge_Frame object;
-            lv2_atom_forge_object (&forge, &object, 0, host.map (LV2_PATCH__Set));
-            lv2_atom_forge_key (&forge, host.map (LV2_PATCH__property));
-            lv2_atom_forge_urid (&forge, property);
-            lv2_atom_forge_key (&forge, host.map (LV2_PATCH__value));
-            lv2_atom_forge_float (&forge, value);
-            lv2_atom_forge_pop (&forge, &object);
-        }
 
         lv2_atom_forge_pop (&forge, &sequence);
     }
@@ -172,12 +154,6 @@ void HostedPlugin::run (const float* inLeft, const float* inRight, float* outLef
     }
 
     lilv_instance_run (instance, (uint32_t) numFrames);
-
-    if (! pendingPatches.empty())
-    {
-        pendingPatches.clear();
-        writeInputEvents();
-    }
 }
 
 int HostedPlugin::reportedLatency() const

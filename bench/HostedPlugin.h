@@ -36,9 +36,6 @@ public:
     // Sets the control input with this symbol; false when there is none.
     bool setControl (const std::string& symbol, float value);
 
-    // Sends patch:Set of `propertyUri` to `value` with the next block.
-    void queuePatchSet (const std::string& propertyUri, float value);
-
     // Runs one block of `numFrames` (at most the block size) from in to out;
     // a mono plug-in takes the left channel only.
     void run (const float* inLeft, const float* inRight, float* outLeft, float* outRight, int numFrames);
@@ -59,5 +56,4 @@ private:
     std::vector<uint32_t> atomIn, atomOut;
     std::vector<std::vector<uint64_t>> atomBuffers;
     std::vector<std::vector<float>> spareAudio;
-    std::vector<std::pair<LV2_URID, float>> pendingPatches;
 };
