@@ -2,6 +2,7 @@
 
 #include "limiter/SegmentKernels.h"
 
+#include <algorithm>
 #include <array>
 
 namespace
@@ -35,6 +36,19 @@ const auto sincWeights = []
         }
 
     return w;
+}();
+
+// No estimate exceeds its largest tap times the largest sum of the weights'
+// magnitudes at one point; the factor leaves room for rounding.
+const double sincTapBound = []
+{
+    double most = 0.0;
+
+    for (size_t i = 0; i < numPoints; ++i)
+        most = std::max (most, std::abs (sincWeights[0][i]) + std::abs (sincWeights[1][i])
+                                   + std::abs (sincWeights[2][i]) + std::abs (sincWeights[3][i]));
+
+    return most * (1.0 + 1e-9);
 }();
 
 constexpr double dbPerNeper = 8.68588963806503655302; // 20 / ln 10: glibc's log is faster than its log10
@@ -151,7 +165,7 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
 
     walkSegment (first, [&] (int from, int to)
                  {
-                     runs[numRuns++] = measureRun (ring + from, to - from);
+                     measureRun (ring + from, to - from, runs[numRuns++]);
                      count += to - from; });
 
     if (count == 0)
@@ -164,7 +178,8 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     const RunMeasure& b = runs[1];
     const bool peakInFirst = a.peak >= b.peak;
     const int p = peakInFirst ? first + a.peakAt : b.peakAt;
-    const RunMeasure before = measureRun (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt);
+    RunMeasure before;
+    measureRun (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt, before);
     int q = first;
 
     if (! peakInFirst && a.peak >= before.peak && a.peak > 0.0)
@@ -175,11 +190,24 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     const double peak = peakInFirst ? a.peak : b.peak;
     const double rms = std::sqrt ((a.sumSq + b.sumSq) / (double) count);
 
+    if (! (levelDb == ceilingLevelDb))
+    {
+        ceilingLevelDb = levelDb;
+        ceiling = dbToGain (levelDb);
+    }
+
     // Both peak candidates lie inside the segment, so a half-wave that opens
     // on its peak is never judged by unrelated audio elsewhere in the ring.
-    const double tpP = interpolatedPeak (ring, p);
-    const double tpQ = q == p ? tpP : interpolatedPeak (ring, q);
-    double truePeak = tpP > tpQ ? tpP : tpQ;
+    // Estimates that cannot pass the ceiling are not worked out: they would
+    // be discarded below.
+    double truePeak = 0.0;
+
+    if (! (largestTap (ring, p) * sincTapBound <= ceiling && largestTap (ring, q) * sincTapBound <= ceiling))
+    {
+        const double tpP = interpolatedPeak (ring, p);
+        const double tpQ = q == p ? tpP : interpolatedPeak (ring, q);
+        truePeak = tpP > tpQ ? tpP : tpQ;
+    }
 
     const double rmsE = rms + 0.00001;
     const double peakE = peak + 0.00001;
@@ -189,12 +217,6 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     // flat segment rather than carry a NaN into the coefficient cache.
     if (! std::isfinite (releaseMs))
         releaseMs = 100.0;
-
-    if (! (levelDb == ceilingLevelDb))
-    {
-        ceilingLevelDb = levelDb;
-        ceiling = dbToGain (levelDb);
-    }
 
     if (! (truePeak > ceiling))
         truePeak = 0.000001;
@@ -255,12 +277,22 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
     previousCurveDb[channel] = lastIsZero ? zero.curveDb : live.curveDb;
 }
 
+// The four taps of the estimate at c: ring[c - 1] to ring[c + 2], wrapping.
+std::array<double, 4> LimiterEngine::taps (const double* ring, int c) const noexcept
+{
+    return { ring[c == 0 ? length - 1 : c - 1], ring[c], ring[c + 1 >= length ? c + 1 - length : c + 1],
+             ring[c + 2 >= length ? c + 2 - length : c + 2] };
+}
+
+double LimiterEngine::largestTap (const double* ring, int c) const noexcept
+{
+    const auto [x1, x2, x3, x4] = taps (ring, c);
+    return std::max (std::max (std::abs (x1), std::abs (x2)), std::max (std::abs (x3), std::abs (x4)));
+}
+
 double LimiterEngine::interpolatedPeak (const double* ring, int c) const noexcept
 {
-    const double x1 = ring[c == 0 ? length - 1 : c - 1];
-    const double x2 = ring[c];
-    const double x3 = ring[c + 1 >= length ? c + 1 - length : c + 1];
-    const double x4 = ring[c + 2 >= length ? c + 2 - length : c + 2];
+    const auto [x1, x2, x3, x4] = taps (ring, c);
     const auto& w = sincWeights;
     double result = 0.0;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -57,6 +58,8 @@ private:
         bool doublesAttack = false; // in the knee's middle: doubled attack while the curve rises
     };
 
+    std::array<double, 4> taps (const double* ring, int c) const noexcept;
+    double largestTap (const double* ring, int c) const noexcept;
     static CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept;
     int nextPosition (int position) const noexcept { return position + 1 >= length ? 0 : position + 1; }
     void setRate (double sampleRate) noexcept;
@@ -100,8 +103,12 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
     if (! (sampleRate == rate))
         setRate (sampleRate);
 
-    // A local, which the ring's stores cannot alias; unsized, nothing delays.
+    // Locals, which the ring's stores cannot alias; unsized, nothing delays.
     const bool sized = length >= 2;
+    double* const ringLeft = rings[0].data();
+    double* const ringRight = rings[1].data();
+    double previousLeft = previous[0];
+    double previousRight = previous[1];
     int w = writePosition;
 
     for (int i = 0; i < numFrames; ++i)
@@ -109,16 +116,16 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
         // Both inputs are read before an output, which may share their memory.
         const double l = (double) inLeft[i];
         const double r = (double) inRight[i];
-        const double delayedRight = sized ? std::exchange (rings[1][(size_t) w], r) : r;
-        outLeft[i] = (Sample) (sized ? std::exchange (rings[0][(size_t) w], l) : l);
+        const double delayedRight = sized ? std::exchange (ringRight[w], r) : r;
+        outLeft[i] = (Sample) (sized ? std::exchange (ringLeft[w], l) : l);
 
         if (outRight != nullptr)
             outRight[i] = (Sample) delayedRight;
 
         // A product of exactly 0 is no crossing: +a, 0, -b stays one half-wave.
-        const bool crossed[2] { l * previous[0] < 0.0, ! mono && r * previous[1] < 0.0 };
-        previous[0] = l;
-        previous[1] = r;
+        const bool crossed[2] { l * previousLeft < 0.0, ! mono && r * previousRight < 0.0 };
+        previousLeft = l;
+        previousRight = r;
 
         if (sized && (crossed[0] || crossed[1]))
             closeSegments (w, crossed, (double) levelDb);
@@ -126,5 +133,7 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
         w = nextPosition (w);
     }
 
+    previous[0] = previousLeft;
+    previous[1] = previousRight;
     writePosition = w;
 }

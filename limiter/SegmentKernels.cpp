@@ -9,7 +9,6 @@
 
 #include "limiter/SegmentKernels.h"
 
-#include <algorithm>
 #include <cmath>
 
 HWY_BEFORE_NAMESPACE();
@@ -17,43 +16,50 @@ namespace tolvo::HWY_NAMESPACE
 {
 namespace hn = hwy::HWY_NAMESPACE;
 
-RunMeasure measure (const double* HWY_RESTRICT x, int n)
+void measure (const double* HWY_RESTRICT x, int n, RunMeasure* out)
 {
     const hn::ScalableTag<double> d;
     const int lanes = (int) hn::Lanes (d);
-    auto most = hn::Zero (d);
-    auto mostAt = hn::Zero (d); // where each lane's largest first occurs
-    auto sumSq = hn::Zero (d);
-    auto zeros = hn::Zero (d);
+    RunMeasure m;
     int k = 0;
 
-    for (; k + lanes <= n; k += lanes)
+    if (n >= lanes)
     {
-        const auto v = hn::LoadU (d, x + k);
-        const auto a = hn::Abs (v);
-        const auto valid = hn::IfThenElseZero (hn::Eq (a, a), a); // NaN counts as 0
-        mostAt = hn::IfThenElse (hn::Gt (valid, most), hn::Iota (d, (double) k), mostAt);
-        most = hn::Max (most, valid);
-        sumSq = hn::MulAdd (v, v, sumSq);
-        zeros = hn::Or (zeros, hn::VecFromMask (d, hn::Eq (a, hn::Zero (d))));
+        auto most = hn::Zero (d);
+        auto mostAt = hn::Zero (d); // where each lane's largest first occurs
+        auto sumSq = hn::Zero (d);
+        auto zeros = hn::Zero (d);
+
+        for (; k + lanes <= n; k += lanes)
+        {
+            const auto v = hn::LoadU (d, x + k);
+            const auto a = hn::Abs (v);
+            const auto valid = hn::IfThenElseZero (hn::Eq (a, a), a); // NaN counts as 0
+            mostAt = hn::IfThenElse (hn::Gt (valid, most), hn::Iota (d, (double) k), mostAt);
+            most = hn::Max (most, valid);
+            sumSq = hn::MulAdd (v, v, sumSq);
+            zeros = hn::Or (zeros, hn::VecFromMask (d, hn::Eq (a, hn::Zero (d))));
+        }
+
+        m.peak = hn::GetLane (hn::MaxOfLanes (d, most));
+        const auto atPeak = hn::IfThenElse (hn::Eq (most, hn::Set (d, m.peak)), mostAt, hn::Set (d, (double) n));
+        m.peakAt = m.peak > 0.0 ? (int) hn::GetLane (hn::MinOfLanes (d, atPeak)) : 0;
+        m.sumSq = hn::GetLane (hn::SumOfLanes (d, sumSq));
+        m.hasZero = ! hn::AllFalse (d, hn::MaskFromVec (zeros));
     }
 
-    RunMeasure m;
-    m.peak = hn::GetLane (hn::MaxOfLanes (d, most));
-    const auto atPeak = hn::IfThenElse (hn::Eq (most, hn::Set (d, m.peak)), mostAt, hn::Set (d, (double) n));
-    m.peakAt = m.peak > 0.0 ? (int) hn::GetLane (hn::MinOfLanes (d, atPeak)) : 0;
-    m.sumSq = hn::GetLane (hn::SumOfLanes (d, sumSq));
-    m.hasZero = ! hn::AllFalse (d, hn::MaskFromVec (zeros));
-
-    for (int j = k; j < n; ++j)
+    // The rest one by one: a short segment's samples were stored one by one
+    // moments ago, and a vector load across them would wait for the stores.
+    for (; k < n; ++k)
     {
-        m.peakAt = std::abs (x[j]) > m.peak ? j : m.peakAt;
-        m.peak = std::abs (x[j]) > m.peak ? std::abs (x[j]) : m.peak;
-        m.sumSq += x[j] * x[j];
-        m.hasZero = m.hasZero || x[j] == 0.0;
+        const double a = std::abs (x[k]);
+        m.peakAt = a > m.peak ? k : m.peakAt;
+        m.peak = a > m.peak ? a : m.peak;
+        m.sumSq += x[k] * x[k];
+        m.hasZero = m.hasZero || x[k] == 0.0;
     }
 
-    return m;
+    *out = m;
 }
 
 // exp(d) for |d| <= 1/64, to 5e-17: 1 + d + d^2/2 + ... + d^6/720.
@@ -77,8 +83,12 @@ constexpr double largestSeriesExponent = 1.0 / 64.0;
 
 double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, double r)
 {
-    if (n <= 0)
-        return held;
+    const double excess = held > target ? held - target : 0.0;
+
+    // No reduction at all: every gain is exactly 1.
+    if (n <= 0 || (excess == 0.0 && target == 0.0))
+        return n <= 0 ? held : 0.0;
+
     constexpr double gainPerDb = 0.1151292546497022842; // ln(10) / 20
     const hn::ScalableTag<double> d;
     const int lanes = (int) hn::Lanes (d);
@@ -88,7 +98,6 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
     for (int i = 0; i < lanes; ++i)
         firstPowers[i] = power *= r;
 
-    const double excess = held > target ? held - target : 0.0;
     const double seriesScale = gainPerDb * excess * (1.0 - power);
     const auto base = hn::Set (d, target);
     const auto excessV = hn::Set (d, excess);
@@ -96,38 +105,39 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
     const auto one = hn::Set (d, 1.0);
     auto powers = hn::Load (d, firstPowers);
     auto y = base;
+    auto gain = one;
+    bool series = false;
     int last = 0;
 
-    for (int from = 0; from < n; from += anchorSpan)
+    for (int k = 0; k < n; k += lanes)
     {
-        const int to = std::min (n, from + anchorSpan);
         y = hn::MulAdd (excessV, powers, base);
-        auto gain = hn::Exp (d, hn::Mul (y, hn::Set (d, -gainPerDb)));
-        const bool series = seriesScale * hn::GetLane (powers) <= largestSeriesExponent;
 
-        for (int k = from; k < to; k += lanes)
+        if (k % anchorSpan == 0)
+            series = seriesScale * hn::GetLane (powers) <= largestSeriesExponent;
+
+        if (k % anchorSpan == 0 || ! series)
+            gain = hn::Exp (d, hn::Mul (y, hn::Set (d, -gainPerDb)));
+
+        last = k;
+
+        if (k + lanes <= n)
         {
-            y = hn::MulAdd (excessV, powers, base);
-            gain = series || k == from ? gain : hn::Exp (d, hn::Mul (y, hn::Set (d, -gainPerDb)));
-            last = k;
-
-            if (k + lanes <= to)
-            {
-                hn::StoreU (hn::Mul (hn::LoadU (d, x + k), hn::Min (gain, one)), d, x + k);
-            }
-            else
-            {
-                HWY_ALIGN double part[hn::MaxLanes (d)] = {};
-                std::copy (x + k, x + to, part);
-                hn::Store (hn::Mul (hn::Load (d, part), hn::Min (gain, one)), d, part);
-                std::copy (part, part + (to - k), x + k);
-            }
-
-            if (series)
-                gain = hn::Mul (gain, expOfSmall (d, hn::Mul (powers, hn::Set (d, seriesScale))));
-
-            powers = hn::Mul (powers, step);
+            hn::StoreU (hn::Mul (hn::LoadU (d, x + k), hn::Min (gain, one)), d, x + k);
         }
+        else
+        {
+            // One by one, as in measure.
+            HWY_ALIGN double gains[hn::MaxLanes (d)];
+            hn::Store (hn::Min (gain, one), d, gains);
+            for (int j = k; j < n; ++j)
+                x[j] *= gains[j - k];
+        }
+
+        if (series)
+            gain = hn::Mul (gain, expOfSmall (d, hn::Mul (powers, hn::Set (d, seriesScale))));
+
+        powers = hn::Mul (powers, step);
     }
 
     HWY_ALIGN double reductions[hn::MaxLanes (d)];
@@ -145,10 +155,10 @@ HWY_EXPORT (measure);
 HWY_EXPORT (releaseGain);
 } // namespace tolvo
 
-RunMeasure measureRun (const double* x, int n) noexcept
+void measureRun (const double* x, int n, RunMeasure& m) noexcept
 {
     using namespace tolvo;
-    return HWY_DYNAMIC_DISPATCH (measure) (x, n);
+    HWY_DYNAMIC_DISPATCH (measure) (x, n, &m);
 }
 
 double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept

@@ -12,8 +12,9 @@ struct RunMeasure
     bool hasZero = false; // some x is exactly 0
 };
 
-// Measures x[0..n).
-RunMeasure measureRun (const double* x, int n) noexcept;
+// Measures x[0..n) into m. Written in place: a returned copy would be read
+// back wider than it was stored, which stalls.
+void measureRun (const double* x, int n, RunMeasure& m) noexcept;
 
 // Applies a segment's gain to x[0..n) of one channel. The gain reduction
 // falls from `held` toward `target` dB by `r` per sample, in closed form,
