@@ -142,12 +142,12 @@ void LimiterEngine::walkSegment (int first, Visit&& visit) const noexcept
 
 // Ends the open segment of each channel that crossed zero at position w,
 // unless it is shorter than the minimum; the sample at w opens the next.
-void LimiterEngine::closeSegments (int w, const bool crossed[2], double levelDb) noexcept
+void LimiterEngine::closeSegments (int w, bool crossedLeft, bool crossedRight, double levelDb) noexcept
 {
     writePosition = w;
 
     for (int ch = 0; ch < 2; ++ch)
-        if (crossed[ch] && std::abs ((double) w - (double) segmentStart[ch]) >= minimumSegment)
+        if ((ch == 0 ? crossedLeft : crossedRight) && std::abs ((double) w - (double) segmentStart[ch]) >= minimumSegment)
         {
             processSegment (ch, segmentStart[ch], levelDb);
             segmentStart[ch] = w;
@@ -171,22 +171,11 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     if (count == 0)
         return;
 
-    // The peak p is the first position of the largest |x|; the other
-    // candidate q is where the largest |x| before p first occurs, that is the
-    // position p held before it last moved (the segment's start if none).
+    // The peak p is the first position of the largest |x|.
     const RunMeasure& a = runs[0];
     const RunMeasure& b = runs[1];
     const bool peakInFirst = a.peak >= b.peak;
     const int p = peakInFirst ? first + a.peakAt : b.peakAt;
-    RunMeasure before;
-    measureRun (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt, before);
-    int q = first;
-
-    if (! peakInFirst && a.peak >= before.peak && a.peak > 0.0)
-        q = first + a.peakAt;
-    else if (before.peak > 0.0)
-        q = (peakInFirst ? first : 0) + before.peakAt;
-
     const double peak = peakInFirst ? a.peak : b.peak;
     const double rms = std::sqrt ((a.sumSq + b.sumSq) / (double) count);
 
@@ -194,16 +183,35 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     {
         ceilingLevelDb = levelDb;
         ceiling = dbToGain (levelDb);
+        silentPoint = staticCurve (-160.0, flush (levelDb), engineRatio, engineKneeDb);
     }
 
-    // Both peak candidates lie inside the segment, so a half-wave that opens
-    // on its peak is never judged by unrelated audio elsewhere in the ring.
-    // Estimates that cannot pass the ceiling are not worked out: they would
-    // be discarded below.
+    // Every tap of the two estimates below lies in the segment or is the
+    // sample before it or one of the two after p; where none of those could
+    // lift an estimate over the ceiling, the estimates, which would be
+    // discarded, are not worked out. A NaN tap zeroes its estimate.
+    double reach = peak;
+    for (const int c : { first == 0 ? length - 1 : first - 1, wrap (p + 1), wrap (p + 2) })
+        reach = std::abs (ring[c]) > reach ? std::abs (ring[c]) : reach;
+
     double truePeak = 0.0;
 
-    if (! (largestTap (ring, p) * sincTapBound <= ceiling && largestTap (ring, q) * sincTapBound <= ceiling))
+    if (! (reach * sincTapBound <= ceiling))
     {
+        // The other candidate q is where the largest |x| before p first
+        // occurs, that is the position p held before it last moved (the
+        // segment's start if none).
+        RunMeasure before;
+        measureRun (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt, before);
+        int q = first;
+
+        if (! peakInFirst && a.peak >= before.peak && a.peak > 0.0)
+            q = first + a.peakAt;
+        else if (before.peak > 0.0)
+            q = (peakInFirst ? first : 0) + before.peakAt;
+
+        // Both candidates lie inside the segment, so a half-wave that opens
+        // on its peak is never judged by unrelated audio elsewhere in the ring.
         const double tpP = interpolatedPeak (ring, p);
         const double tpQ = q == p ? tpP : interpolatedPeak (ring, q);
         truePeak = tpP > tpQ ? tpP : tpQ;
@@ -246,14 +254,21 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
                                       double releaseMs, bool hasZero) noexcept
 {
     const CurvePoint live = staticCurve (flush (dbPerNeper * std::log (detector)), threshold, engineRatio, engineKneeDb);
-    const CurvePoint zero = staticCurve (-160.0, threshold, engineRatio, engineKneeDb);
+    const CurvePoint& zero = silentPoint;
     const bool zerosApart = hasZero && ! (zero.reductionDb == live.reductionDb);
     const bool lastIsZero = ring[writePosition == 0 ? length - 1 : writePosition - 1] == 0.0;
 
-    // The attack's cache is kept as the general law would leave it.
+    // The attack's cache is kept as the general law would leave it. The
+    // release coefficient costs an exponential, so it is worked out only
+    // where a reduction has something to release; a cached one from another
+    // rate is forgotten first.
     coefficientFor (channel, rate, engineAttackMs, attackTimeMs, attackCoefficient);
-    const double r = coefficientFor (channel, rate, releaseMs, releaseTimeMs, releaseCoefficient);
+    if (! (coefficientSampleRate[channel] == rate))
+        releaseTimeMs[channel] = std::numeric_limits<double>::quiet_NaN();
     coefficientSampleRate[channel] = rate;
+
+    auto release = [&] (double held, double target)
+    { return held > target ? coefficientFor (channel, rate, releaseMs, releaseTimeMs, releaseCoefficient) : 0.0; };
 
     double held = flush (heldReductionDb[channel]);
 
@@ -265,10 +280,10 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
                          while (k < to && ring[k] != 0.0)
                              ++k;
 
-                         held = applyReleaseGain (ring + j, k - j, held, live.reductionDb, r);
+                         held = applyReleaseGain (ring + j, k - j, held, live.reductionDb, release (held, live.reductionDb));
 
                          if (k < to)
-                             held = applyReleaseGain (ring + k, 1, held, zero.reductionDb, r);
+                             held = applyReleaseGain (ring + k, 1, held, zero.reductionDb, release (held, zero.reductionDb));
 
                          j = k;
                      } });
@@ -277,22 +292,12 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
     previousCurveDb[channel] = lastIsZero ? zero.curveDb : live.curveDb;
 }
 
-// The four taps of the estimate at c: ring[c - 1] to ring[c + 2], wrapping.
-std::array<double, 4> LimiterEngine::taps (const double* ring, int c) const noexcept
-{
-    return { ring[c == 0 ? length - 1 : c - 1], ring[c], ring[c + 1 >= length ? c + 1 - length : c + 1],
-             ring[c + 2 >= length ? c + 2 - length : c + 2] };
-}
-
-double LimiterEngine::largestTap (const double* ring, int c) const noexcept
-{
-    const auto [x1, x2, x3, x4] = taps (ring, c);
-    return std::max (std::max (std::abs (x1), std::abs (x2)), std::max (std::abs (x3), std::abs (x4)));
-}
-
 double LimiterEngine::interpolatedPeak (const double* ring, int c) const noexcept
 {
-    const auto [x1, x2, x3, x4] = taps (ring, c);
+    const double x1 = ring[c == 0 ? length - 1 : c - 1];
+    const double x2 = ring[c];
+    const double x3 = ring[wrap (c + 1)];
+    const double x4 = ring[wrap (c + 2)];
     const auto& w = sincWeights;
     double result = 0.0;
 

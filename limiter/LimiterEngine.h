@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -46,7 +45,7 @@ public:
     double getHeldReductionDb (int channel) const noexcept { return heldReductionDb[channel]; }
     // Smoothed gain reduction of a channel, the one that set its last gain, dB.
     double getSmoothedReductionDb (int channel) const noexcept { return smoothedReductionDb[channel]; }
-    // Release coefficient of a channel's last processed sample.
+    // Release coefficient last worked out for a channel.
     double getReleaseCoefficient (int channel) const noexcept { return releaseCoefficient[channel]; }
 
 private:
@@ -58,12 +57,12 @@ private:
         bool doublesAttack = false; // in the knee's middle: doubled attack while the curve rises
     };
 
-    std::array<double, 4> taps (const double* ring, int c) const noexcept;
-    double largestTap (const double* ring, int c) const noexcept;
     static CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept;
     int nextPosition (int position) const noexcept { return position + 1 >= length ? 0 : position + 1; }
+    // A position up to one ring length past the end, brought back into the ring.
+    int wrap (int position) const noexcept { return position >= length ? position - length : position; }
     void setRate (double sampleRate) noexcept;
-    void closeSegments (int w, const bool crossed[2], double levelDb) noexcept;
+    void closeSegments (int w, bool crossedLeft, bool crossedRight, double levelDb) noexcept;
     void processSegment (int channel, int start, double levelDb) noexcept;
     void applySegmentGain (int channel, double* ring, int first, double detector, double threshold,
                            double releaseMs, bool hasZero) noexcept;
@@ -94,6 +93,7 @@ private:
     bool attackIsInstant = false;
     double ceilingLevelDb = std::numeric_limits<double>::quiet_NaN();
     double ceiling = 0.0;
+    CurvePoint silentPoint; // of a sample of exactly 0 at that Level
 };
 
 template <typename Sample, typename Level>
@@ -103,8 +103,22 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
     if (! (sampleRate == rate))
         setRate (sampleRate);
 
-    // Locals, which the ring's stores cannot alias; unsized, nothing delays.
-    const bool sized = length >= 2;
+    // Unsized, nothing delays and nothing is judged.
+    if (length < 2)
+    {
+        for (int i = 0; i < numFrames; ++i)
+        {
+            const double r = (double) inRight[i];
+            outLeft[i] = (Sample) (double) inLeft[i];
+
+            if (outRight != nullptr)
+                outRight[i] = (Sample) r;
+        }
+
+        return;
+    }
+
+    // Locals, which the ring's stores cannot alias.
     double* const ringLeft = rings[0].data();
     double* const ringRight = rings[1].data();
     double previousLeft = previous[0];
@@ -116,19 +130,20 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
         // Both inputs are read before an output, which may share their memory.
         const double l = (double) inLeft[i];
         const double r = (double) inRight[i];
-        const double delayedRight = sized ? std::exchange (ringRight[w], r) : r;
-        outLeft[i] = (Sample) (sized ? std::exchange (ringLeft[w], l) : l);
+        const double delayedRight = std::exchange (ringRight[w], r);
+        outLeft[i] = (Sample) std::exchange (ringLeft[w], l);
 
         if (outRight != nullptr)
             outRight[i] = (Sample) delayedRight;
 
         // A product of exactly 0 is no crossing: +a, 0, -b stays one half-wave.
-        const bool crossed[2] { l * previousLeft < 0.0, ! mono && r * previousRight < 0.0 };
+        const bool crossedLeft = l * previousLeft < 0.0;
+        const bool crossedRight = ! mono && r * previousRight < 0.0;
         previousLeft = l;
         previousRight = r;
 
-        if (sized && (crossed[0] || crossed[1]))
-            closeSegments (w, crossed, (double) levelDb);
+        if (crossedLeft || crossedRight)
+            closeSegments (w, crossedLeft, crossedRight, (double) levelDb);
 
         w = nextPosition (w);
     }

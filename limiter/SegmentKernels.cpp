@@ -9,6 +9,7 @@
 
 #include "limiter/SegmentKernels.h"
 
+#include <algorithm>
 #include <cmath>
 
 HWY_BEFORE_NAMESPACE();
@@ -85,18 +86,33 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
 {
     const double excess = held > target ? held - target : 0.0;
 
-    // No reduction at all: every gain is exactly 1.
-    if (n <= 0 || (excess == 0.0 && target == 0.0))
-        return n <= 0 ? held : 0.0;
-
     constexpr double gainPerDb = 0.1151292546497022842; // ln(10) / 20
+
+    if (n <= 0)
+        return held;
+
+    // Nothing to release: one gain for all, exactly 1 without a reduction.
+    if (excess == 0.0)
+    {
+        if (target != 0.0)
+        {
+            const double gain = std::min (std::exp (-gainPerDb * target), 1.0);
+            for (int k = 0; k < n; ++k)
+                x[k] *= gain;
+        }
+
+        return std::isnormal (target) ? target : 0.0;
+    }
+
     const hn::ScalableTag<double> d;
     const int lanes = (int) hn::Lanes (d);
 
+    // r, r^2, ... r^lanes, each from two before it, so the chain stays short.
     HWY_ALIGN double firstPowers[hn::MaxLanes (d)];
-    double power = 1.0;
-    for (int i = 0; i < lanes; ++i)
-        firstPowers[i] = power *= r;
+    firstPowers[0] = r;
+    for (int i = 1; i < lanes; ++i)
+        firstPowers[i] = firstPowers[(i - 1) / 2] * firstPowers[i / 2];
+    const double power = firstPowers[lanes - 1];
 
     const double seriesScale = gainPerDb * excess * (1.0 - power);
     const auto base = hn::Set (d, target);
