@@ -212,8 +212,14 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
 
         // Both candidates lie inside the segment, so a half-wave that opens
         // on its peak is never judged by unrelated audio elsewhere in the ring.
+        // q's estimate counts only where it could beat both p's and the ceiling.
         const double tpP = interpolatedPeak (ring, p);
-        const double tpQ = q == p ? tpP : interpolatedPeak (ring, q);
+        double reachQ = 0.0;
+        for (const int c : { q == 0 ? length - 1 : q - 1, q, wrap (q + 1), wrap (q + 2) })
+            reachQ = std::abs (ring[c]) > reachQ ? std::abs (ring[c]) : reachQ;
+
+        const bool qCounts = q != p && ! (reachQ * sincTapBound <= std::max (tpP, ceiling));
+        const double tpQ = qCounts ? interpolatedPeak (ring, q) : 0.0;
         truePeak = tpP > tpQ ? tpP : tpQ;
     }
 
