@@ -2,7 +2,6 @@
 
 #include "limiter/SegmentKernels.h"
 
-#include <algorithm>
 #include <array>
 
 namespace
@@ -38,18 +37,9 @@ const auto sincWeights = []
     return w;
 }();
 
-// No estimate exceeds its largest tap times the largest sum of the weights'
-// magnitudes at one point; the factor leaves room for rounding.
-const double sincTapBound = []
-{
-    double most = 0.0;
-
-    for (size_t i = 0; i < numPoints; ++i)
-        most = std::max (most, std::abs (sincWeights[0][i]) + std::abs (sincWeights[1][i])
-                                   + std::abs (sincWeights[2][i]) + std::abs (sincWeights[3][i]));
-
-    return most * (1.0 + 1e-9);
-}();
+// No estimate exceeds its largest tap times the sum of the weights'
+// magnitudes at its point, at most 16 / 3 pi (at t = 2.5); with room for rounding.
+constexpr double sincTapBound = 16.0 / (3.0 * 3.14159265358979323846) * (1.0 + 1e-9);
 
 constexpr double dbPerNeper = 8.68588963806503655302; // 20 / ln 10: glibc's log is faster than its log10
 
@@ -212,14 +202,8 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
 
         // Both candidates lie inside the segment, so a half-wave that opens
         // on its peak is never judged by unrelated audio elsewhere in the ring.
-        // q's estimate counts only where it could beat both p's and the ceiling.
         const double tpP = interpolatedPeak (ring, p);
-        double reachQ = 0.0;
-        for (const int c : { q == 0 ? length - 1 : q - 1, q, wrap (q + 1), wrap (q + 2) })
-            reachQ = std::abs (ring[c]) > reachQ ? std::abs (ring[c]) : reachQ;
-
-        const bool qCounts = q != p && ! (reachQ * sincTapBound <= std::max (tpP, ceiling));
-        const double tpQ = qCounts ? interpolatedPeak (ring, q) : 0.0;
+        const double tpQ = q == p ? tpP : interpolatedPeak (ring, q);
         truePeak = tpP > tpQ ? tpP : tpQ;
     }
 
@@ -264,17 +248,10 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
     const bool zerosApart = hasZero && ! (zero.reductionDb == live.reductionDb);
     const bool lastIsZero = ring[writePosition == 0 ? length - 1 : writePosition - 1] == 0.0;
 
-    // The attack's cache is kept as the general law would leave it. The
-    // release coefficient costs an exponential, so it is worked out only
-    // where a reduction has something to release; a cached one from another
-    // rate is forgotten first.
+    // The attack's cache is kept as the general law would leave it.
     coefficientFor (channel, rate, engineAttackMs, attackTimeMs, attackCoefficient);
-    if (! (coefficientSampleRate[channel] == rate))
-        releaseTimeMs[channel] = std::numeric_limits<double>::quiet_NaN();
+    const double r = coefficientFor (channel, rate, releaseMs, releaseTimeMs, releaseCoefficient);
     coefficientSampleRate[channel] = rate;
-
-    auto release = [&] (double held, double target)
-    { return held > target ? coefficientFor (channel, rate, releaseMs, releaseTimeMs, releaseCoefficient) : 0.0; };
 
     double held = flush (heldReductionDb[channel]);
 
@@ -286,10 +263,10 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
                          while (k < to && ring[k] != 0.0)
                              ++k;
 
-                         held = applyReleaseGain (ring + j, k - j, held, live.reductionDb, release (held, live.reductionDb));
+                         held = applyReleaseGain (ring + j, k - j, held, live.reductionDb, r);
 
                          if (k < to)
-                             held = applyReleaseGain (ring + k, 1, held, zero.reductionDb, release (held, zero.reductionDb));
+                             held = applyReleaseGain (ring + k, 1, held, zero.reductionDb, r);
 
                          j = k;
                      } });

@@ -45,7 +45,7 @@ public:
     double getHeldReductionDb (int channel) const noexcept { return heldReductionDb[channel]; }
     // Smoothed gain reduction of a channel, the one that set its last gain, dB.
     double getSmoothedReductionDb (int channel) const noexcept { return smoothedReductionDb[channel]; }
-    // Release coefficient last worked out for a channel.
+    // Release coefficient of a channel's last processed sample.
     double getReleaseCoefficient (int channel) const noexcept { return releaseCoefficient[channel]; }
 
 private:
@@ -103,22 +103,8 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
     if (! (sampleRate == rate))
         setRate (sampleRate);
 
-    // Unsized, nothing delays and nothing is judged.
-    if (length < 2)
-    {
-        for (int i = 0; i < numFrames; ++i)
-        {
-            const double r = (double) inRight[i];
-            outLeft[i] = (Sample) (double) inLeft[i];
-
-            if (outRight != nullptr)
-                outRight[i] = (Sample) r;
-        }
-
-        return;
-    }
-
-    // Locals, which the ring's stores cannot alias.
+    // Locals, which the ring's stores cannot alias; unsized, nothing delays.
+    const bool sized = length >= 2;
     double* const ringLeft = rings[0].data();
     double* const ringRight = rings[1].data();
     double previousLeft = previous[0];
@@ -130,8 +116,8 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
         // Both inputs are read before an output, which may share their memory.
         const double l = (double) inLeft[i];
         const double r = (double) inRight[i];
-        const double delayedRight = std::exchange (ringRight[w], r);
-        outLeft[i] = (Sample) std::exchange (ringLeft[w], l);
+        const double delayedRight = sized ? std::exchange (ringRight[w], r) : r;
+        outLeft[i] = (Sample) (sized ? std::exchange (ringLeft[w], l) : l);
 
         if (outRight != nullptr)
             outRight[i] = (Sample) delayedRight;
@@ -142,7 +128,7 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
         previousLeft = l;
         previousRight = r;
 
-        if (crossedLeft || crossedRight)
+        if (sized && (crossedLeft || crossedRight))
             closeSegments (w, crossedLeft, crossedRight, (double) levelDb);
 
         w = nextPosition (w);

@@ -9,7 +9,6 @@
 
 #include "limiter/SegmentKernels.h"
 
-#include <algorithm>
 #include <cmath>
 
 HWY_BEFORE_NAMESPACE();
@@ -84,25 +83,12 @@ constexpr double largestSeriesExponent = 1.0 / 64.0;
 
 double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, double r)
 {
+    constexpr double gainPerDb = 0.1151292546497022842; // ln(10) / 20
     const double excess = held > target ? held - target : 0.0;
 
-    constexpr double gainPerDb = 0.1151292546497022842; // ln(10) / 20
-
-    if (n <= 0)
-        return held;
-
-    // Nothing to release: one gain for all, exactly 1 without a reduction.
-    if (excess == 0.0)
-    {
-        if (target != 0.0)
-        {
-            const double gain = std::min (std::exp (-gainPerDb * target), 1.0);
-            for (int k = 0; k < n; ++k)
-                x[k] *= gain;
-        }
-
-        return std::isnormal (target) ? target : 0.0;
-    }
+    // No reduction at all: every gain is exactly 1.
+    if (n <= 0 || (excess == 0.0 && target == 0.0))
+        return n <= 0 ? held : 0.0;
 
     const hn::ScalableTag<double> d;
     const int lanes = (int) hn::Lanes (d);
