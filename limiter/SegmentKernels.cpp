@@ -160,7 +160,7 @@ HWY_EXPORT (releaseGain);
 void measureRun (const double* x, int n, RunMeasure& m) noexcept
 {
     using namespace tolvo;
-    HWY_DYNAMIC_DISPATCH (measure) (x, n, &m);
+    return HWY_DYNAMIC_DISPATCH (measure) (x, n, &m);
 }
 
 double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept
