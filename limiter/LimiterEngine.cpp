@@ -181,7 +181,7 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     // lift an estimate over the ceiling, the estimates, which would be
     // discarded, are not worked out. A NaN tap zeroes its estimate.
     double reach = peak;
-    for (const int c : { first == 0 ? length - 1 : first - 1, wrap (p + 1), wrap (p + 2) })
+    for (const int c : { previousPosition (first), wrap (p + 1), wrap (p + 2) })
         reach = std::abs (ring[c]) > reach ? std::abs (ring[c]) : reach;
 
     double truePeak = 0.0;
@@ -246,7 +246,7 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
     const CurvePoint live = staticCurve (flush (dbPerNeper * std::log (detector)), threshold, engineRatio, engineKneeDb);
     const CurvePoint& zero = silentPoint;
     const bool zerosApart = hasZero && ! (zero.reductionDb == live.reductionDb);
-    const bool lastIsZero = ring[writePosition == 0 ? length - 1 : writePosition - 1] == 0.0;
+    const bool lastIsZero = ring[previousPosition (writePosition)] == 0.0;
 
     // The attack's cache is kept as the general law would leave it.
     coefficientFor (channel, rate, engineAttackMs, attackTimeMs, attackCoefficient);
@@ -277,7 +277,7 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
 
 double LimiterEngine::interpolatedPeak (const double* ring, int c) const noexcept
 {
-    const double x1 = ring[c == 0 ? length - 1 : c - 1];
+    const double x1 = ring[previousPosition (c)];
     const double x2 = ring[c];
     const double x3 = ring[wrap (c + 1)];
     const double x4 = ring[wrap (c + 2)];

@@ -59,6 +59,7 @@ private:
 
     static CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept;
     int nextPosition (int position) const noexcept { return position + 1 >= length ? 0 : position + 1; }
+    int previousPosition (int position) const noexcept { return position == 0 ? length - 1 : position - 1; }
     // A position up to one ring length past the end, brought back into the ring.
     int wrap (int position) const noexcept { return position >= length ? position - length : position; }
     void setRate (double sampleRate) noexcept;
