@@ -11,54 +11,41 @@ constexpr double engineRatio = 10000.0;
 constexpr double engineAttackMs = 0.00001;
 constexpr double engineKneeDb = 0.1;
 
-// The attack stage weighs the last reduction s against the new one y by
-// a = exp(-1000 / (rate * attack)), doubled attack time included, and moves
-// the reduction by a * (s - y). No reduction reaches 13000 dB (20 log10 of
-// the largest double is 6165), so where a is at most 1e-20 the move stays
-// below 1.3e-16 dB, about 1.5e-17 of the gain: the stage can be left out.
-// That holds up to about 1.09 MHz; faster rates take the general law.
+// The attack stage moves the reduction by a * (s - y), a = exp(-1000 /
+// (rate * attack)), doubled attack included. No reduction reaches 13000 dB
+// (20 log10 of the largest double is 6165), so where a is at most 1e-20 the
+// move stays below 1.3e-16 dB, 1.5e-17 of the gain, and the stage is left
+// out: up to about 1.09 MHz. Faster rates take the general law.
 constexpr double negligibleAttack = 1e-20;
+
+constexpr double pi = 3.14159265358979323846;
+constexpr double dbPerNeper = 8.68588963806503655302; // 20 / ln 10: glibc's log is faster than its log10
 
 // Sinc weights sin(u) / u, u = (t - k) pi, of taps k = 1..4 at the points
 // t = 1.5, 1.7, ... 3.3 between them; the same at every rate.
 constexpr size_t numPoints = 10;
 const auto sincWeights = []
 {
-    constexpr double pi = 3.14159265358979323846;
     std::array<std::array<double, numPoints>, 4> w {};
-
     for (size_t k = 0; k < 4; ++k)
         for (size_t i = 0; i < numPoints; ++i)
         {
             const double u = (1.5 + 0.2 * (double) i - (double) (k + 1)) * pi;
             w[k][i] = std::sin (u) / u;
         }
-
     return w;
 }();
 
-// No estimate exceeds its largest tap times the sum of the weights'
-// magnitudes at its point, at most 16 / 3 pi (at t = 2.5); with room for rounding.
-constexpr double sincTapBound = 16.0 / (3.0 * 3.14159265358979323846) * (1.0 + 1e-9);
-
-constexpr double dbPerNeper = 8.68588963806503655302; // 20 / ln 10: glibc's log is faster than its log10
+// No estimate exceeds its largest tap times the weights' summed magnitude,
+// at most 16 / 3 pi (at t = 2.5); with room for rounding.
+constexpr double sincTapBound = 16.0 / (3.0 * pi) * (1.0 + 1e-9);
 
 // Zero, subnormal, infinite and NaN all become 0.
-double flush (double v) noexcept
-{
-    return std::isnormal (v) ? v : 0.0;
-}
+double flush (double v) noexcept { return std::isnormal (v) ? v : 0.0; }
 
-double timeCoefficient (double sampleRate, double ms) noexcept
-{
-    return std::exp (-1000.0 / (sampleRate * ms));
-}
+double timeCoefficient (double sampleRate, double ms) noexcept { return std::exp (-1000.0 / (sampleRate * ms)); }
 
-double dbToGain (double db) noexcept
-{
-    return std::exp (std::log (10.0) * db / 20.0);
-}
-
+double dbToGain (double db) noexcept { return std::exp (std::log (10.0) * db / 20.0); }
 } // namespace
 
 LimiterEngine::CurvePoint LimiterEngine::staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept
@@ -66,23 +53,17 @@ LimiterEngine::CurvePoint LimiterEngine::staticCurve (double levelDb, double thr
     const double W = kneeDb + 0.01;
     const double S = 1.0 / ratio - 1.0;
     const double d = levelDb - thresholdDb;
+    const bool inKnee = 2.0 * std::abs (d) <= W;
 
     CurvePoint point;
-
     if (2.0 * d < -W)
-    {
         point.curveDb = levelDb;
-    }
-    else if (2.0 * std::abs (d) <= W)
-    {
+    else if (inKnee)
         point.curveDb = flush (S * (d + W / 2.0) * (d + W / 2.0) / (2.0 * W) + levelDb);
-        point.doublesAttack = 2.0 * std::abs (d) <= 1.8;
-    }
     else
-    {
         point.curveDb = flush (thresholdDb + d / ratio);
-    }
 
+    point.doublesAttack = inKnee && 2.0 * std::abs (d) <= 1.8;
     point.reductionDb = levelDb - point.curveDb;
     return point;
 }
@@ -104,8 +85,7 @@ void LimiterEngine::setLookahead (int numSamples)
         attackCoefficient[ch] = releaseCoefficient[ch] = 0.0;
         coefficientSampleRate[ch] = 0.0;
     }
-    // The segment starts survive on purpose: the first segment after a
-    // re-size runs from the old start.
+    // The segment starts stay: the first segment after a re-size runs from the old start.
 }
 
 void LimiterEngine::setRate (double sampleRate) noexcept
@@ -185,7 +165,6 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
         reach = std::abs (ring[c]) > reach ? std::abs (ring[c]) : reach;
 
     double truePeak = 0.0;
-
     if (! (reach * sincTapBound <= ceiling))
     {
         // The other candidate q is where the largest |x| before p first
@@ -194,7 +173,6 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
         RunMeasure before;
         measureRun (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt, before);
         int q = first;
-
         if (! peakInFirst && a.peak >= before.peak && a.peak > 0.0)
             q = first + a.peakAt;
         else if (before.peak > 0.0)
@@ -207,19 +185,16 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
         truePeak = tpP > tpQ ? tpP : tpQ;
     }
 
+    // Non-finite input makes the crest meaningless; it releases as slowly as
+    // a flat segment rather than carry a NaN into the coefficient cache.
     const double rmsE = rms + 0.00001;
     const double peakE = peak + 0.00001;
-    double releaseMs = rmsE > peakE ? 100.0 : rmsE / peakE * 99.99 + 0.01;
+    const double crestMs = rmsE > peakE ? 100.0 : rmsE / peakE * 99.99 + 0.01;
+    const double releaseMs = std::isfinite (crestMs) ? crestMs : 100.0;
 
-    // Non-finite input makes the crest meaningless; release as slowly as a
-    // flat segment rather than carry a NaN into the coefficient cache.
-    if (! std::isfinite (releaseMs))
-        releaseMs = 100.0;
-
-    if (! (truePeak > ceiling))
-        truePeak = 0.000001;
-
-    const double detector = truePeak > peakE ? truePeak : peakE;
+    // An estimate counts only above the ceiling.
+    const double counted = truePeak > ceiling ? truePeak : 0.0;
+    const double detector = counted > peakE ? counted : peakE;
 
     if (! attackIsInstant)
     {
@@ -283,13 +258,11 @@ double LimiterEngine::interpolatedPeak (const double* ring, int c) const noexcep
     const double x4 = ring[wrap (c + 2)];
     const auto& w = sincWeights;
     double result = 0.0;
-
     for (size_t i = 0; i < numPoints; ++i)
     {
         const double v = std::abs (x1 * w[0][i] + x2 * w[1][i] + x3 * w[2][i] + x4 * w[3][i]);
         result = v > result ? v : result;
     }
-
     return result;
 }
 
@@ -299,7 +272,6 @@ double LimiterEngine::coefficientFor (int channel, double sampleRate, double ms,
 {
     if (! (timeMs[channel] == ms && coefficientSampleRate[channel] == sampleRate))
         coefficient[channel] = timeCoefficient (sampleRate, ms);
-
     timeMs[channel] = ms;
     return coefficient[channel];
 }

@@ -22,10 +22,7 @@ public:
     // Puts out the frame stored `length` calls earlier and takes in a new one.
     // With `mono` the right channel is only delayed.
     void processSample (double inLeft, double inRight, double* outLeft, double* outRight,
-                        double sampleRate, double levelDb, bool mono) noexcept
-    {
-        processBlock (&inLeft, &inRight, outLeft, outRight, 1, sampleRate, levelDb, mono);
-    }
+                        double sampleRate, double levelDb, bool mono) noexcept { processBlock (&inLeft, &inRight, outLeft, outRight, 1, sampleRate, levelDb, mono); }
 
     // processSample for each frame, in place or not; outRight may be null.
     // levelDb, which converts to the Level, is read only where a segment closes.
@@ -41,11 +38,10 @@ public:
     // Four-tap sinc estimate of the peak between ring[c] and ring[c + 1].
     double interpolatedPeak (const double* ring, int c) const noexcept;
 
-    // Held gain reduction of a channel after its last processed sample, dB.
+    // A channel's held and smoothed reduction (dB; the smoothed one set its
+    // last gain) and release coefficient, after its last processed sample.
     double getHeldReductionDb (int channel) const noexcept { return heldReductionDb[channel]; }
-    // Smoothed gain reduction of a channel, the one that set its last gain, dB.
     double getSmoothedReductionDb (int channel) const noexcept { return smoothedReductionDb[channel]; }
-    // Release coefficient of a channel's last processed sample.
     double getReleaseCoefficient (int channel) const noexcept { return releaseCoefficient[channel]; }
 
 private:

@@ -109,7 +109,6 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
     auto y = base;
     auto gain = one;
     bool series = false;
-    int last = 0;
 
     for (int k = 0; k < n; k += lanes)
     {
@@ -121,17 +120,16 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
         if (k % anchorSpan == 0 || ! series)
             gain = hn::Exp (d, hn::Mul (y, hn::Set (d, -gainPerDb)));
 
-        last = k;
-
+        const auto g = hn::Min (gain, one);
         if (k + lanes <= n)
         {
-            hn::StoreU (hn::Mul (hn::LoadU (d, x + k), hn::Min (gain, one)), d, x + k);
+            hn::StoreU (hn::Mul (hn::LoadU (d, x + k), g), d, x + k);
         }
         else
         {
-            // One by one, as in measure.
+            // The rest one by one, as in measure.
             HWY_ALIGN double gains[hn::MaxLanes (d)];
-            hn::Store (hn::Min (gain, one), d, gains);
+            hn::Store (g, d, gains);
             for (int j = k; j < n; ++j)
                 x[j] *= gains[j - k];
         }
@@ -142,9 +140,7 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
         powers = hn::Mul (powers, step);
     }
 
-    HWY_ALIGN double reductions[hn::MaxLanes (d)];
-    hn::Store (y, d, reductions);
-    const double reduction = reductions[n - 1 - last];
+    const double reduction = hn::ExtractLane (y, (size_t) ((n - 1) % lanes));
     return std::isnormal (reduction) ? reduction : 0.0;
 }
 } // namespace tolvo::HWY_NAMESPACE
@@ -156,16 +152,9 @@ namespace tolvo
 HWY_EXPORT (measure);
 HWY_EXPORT (releaseGain);
 } // namespace tolvo
+using namespace tolvo;
 
-void measureRun (const double* x, int n, RunMeasure& m) noexcept
-{
-    using namespace tolvo;
-    return HWY_DYNAMIC_DISPATCH (measure) (x, n, &m);
-}
+void measureRun (const double* x, int n, RunMeasure& m) noexcept { return HWY_DYNAMIC_DISPATCH (measure) (x, n, &m); }
 
-double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept
-{
-    using namespace tolvo;
-    return HWY_DYNAMIC_DISPATCH (releaseGain) (x, n, held, target, r);
-}
+double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept { return HWY_DYNAMIC_DISPATCH (releaseGain) (x, n, held, target, r); }
 #endif
