@@ -53,17 +53,21 @@ LimiterEngine::CurvePoint LimiterEngine::staticCurve (double levelDb, double thr
     const double W = kneeDb + 0.01;
     const double S = 1.0 / ratio - 1.0;
     const double d = levelDb - thresholdDb;
-    const bool inKnee = 2.0 * std::abs (d) <= W;
 
     CurvePoint point;
     if (2.0 * d < -W)
+    {
         point.curveDb = levelDb;
-    else if (inKnee)
+    }
+    else if (2.0 * std::abs (d) <= W)
+    {
         point.curveDb = flush (S * (d + W / 2.0) * (d + W / 2.0) / (2.0 * W) + levelDb);
+        point.doublesAttack = 2.0 * std::abs (d) <= 1.8;
+    }
     else
+    {
         point.curveDb = flush (thresholdDb + d / ratio);
-
-    point.doublesAttack = inKnee && 2.0 * std::abs (d) <= 1.8;
+    }
     point.reductionDb = levelDb - point.curveDb;
     return point;
 }
@@ -91,7 +95,6 @@ void LimiterEngine::setLookahead (int numSamples)
 void LimiterEngine::setRate (double sampleRate) noexcept
 {
     rate = sampleRate;
-
     // Kept in double: the truncated 0.1 ms in samples, compared without an
     // integer conversion that a nonsense rate could overflow.
     minimumSegment = std::trunc (sampleRate * 0.1 / 1000.0);
@@ -105,7 +108,6 @@ template <typename Visit>
 void LimiterEngine::walkSegment (int first, Visit&& visit) const noexcept
 {
     visit (first, first <= writePosition ? writePosition : length);
-
     if (first > writePosition && writePosition > 0)
         visit (0, writePosition);
 }
@@ -115,7 +117,6 @@ void LimiterEngine::walkSegment (int first, Visit&& visit) const noexcept
 void LimiterEngine::closeSegments (int w, bool crossedLeft, bool crossedRight, double levelDb) noexcept
 {
     writePosition = w;
-
     for (int ch = 0; ch < 2; ++ch)
         if ((ch == 0 ? crossedLeft : crossedRight) && std::abs ((double) w - (double) segmentStart[ch]) >= minimumSegment)
         {
@@ -137,7 +138,6 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
                  {
                      measureRun (ring + from, to - from, runs[numRuns++]);
                      count += to - from; });
-
     if (count == 0)
         return;
 
@@ -157,9 +157,9 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     }
 
     // Every tap of the two estimates below lies in the segment or is the
-    // sample before it or one of the two after p; where none of those could
-    // lift an estimate over the ceiling, the estimates, which would be
-    // discarded, are not worked out. A NaN tap zeroes its estimate.
+    // sample before it or one of the two after p; where none could lift an
+    // estimate over the ceiling, the estimates (which would be discarded) are
+    // skipped. A NaN tap zeroes its estimate.
     double reach = peak;
     for (const int c : { previousPosition (first), wrap (p + 1), wrap (p + 2) })
         reach = std::abs (ring[c]) > reach ? std::abs (ring[c]) : reach;
@@ -167,9 +167,8 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     double truePeak = 0.0;
     if (! (reach * sincTapBound <= ceiling))
     {
-        // The other candidate q is where the largest |x| before p first
-        // occurs, that is the position p held before it last moved (the
-        // segment's start if none).
+        // The other candidate q is where the largest |x| before p first occurs,
+        // the position p held before it last moved (the segment's start if none).
         RunMeasure before;
         measureRun (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt, before);
         int q = first;
@@ -178,8 +177,8 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
         else if (before.peak > 0.0)
             q = (peakInFirst ? first : 0) + before.peakAt;
 
-        // Both candidates lie inside the segment, so a half-wave that opens
-        // on its peak is never judged by unrelated audio elsewhere in the ring.
+        // Both lie inside the segment: a half-wave that opens on its peak is
+        // never judged by unrelated audio elsewhere in the ring.
         const double tpP = interpolatedPeak (ring, p);
         const double tpQ = q == p ? tpP : interpolatedPeak (ring, q);
         truePeak = tpP > tpQ ? tpP : tpQ;
@@ -227,7 +226,6 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
     coefficientFor (channel, rate, engineAttackMs, attackTimeMs, attackCoefficient);
     const double r = coefficientFor (channel, rate, releaseMs, releaseTimeMs, releaseCoefficient);
     coefficientSampleRate[channel] = rate;
-
     double held = flush (heldReductionDb[channel]);
 
     walkSegment (first, [&] (int from, int to)
@@ -237,12 +235,9 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
                          int k = zerosApart ? j : to;
                          while (k < to && ring[k] != 0.0)
                              ++k;
-
                          held = applyReleaseGain (ring + j, k - j, held, live.reductionDb, r);
-
                          if (k < to)
                              held = applyReleaseGain (ring + k, 1, held, zero.reductionDb, r);
-
                          j = k;
                      } });
 

@@ -74,10 +74,12 @@ V expOfSmall (D d, V x)
 
 // The powers of r are multiplied up from r, r^2, ... r^n for n lanes: their
 // rounding grows by half an ulp a vector, which moves an output sample by at
-// most that times |x| 10^(-target / 20) / e. The gains are taken afresh from
-// the exponential every 256 samples; in between, each is the one a vector
-// earlier times exp(d), d = c (held - target) r^k (1 - r^n), from the short
-// series where d is that small, which keeps their rounding under some 1e-14.
+// most that times |x| 10^(-target / 20) / e. Every 256 samples the gains are
+// taken afresh; in between, each is the one a vector earlier times exp(d),
+// d = c (held - target) r^k (1 - r^n), from the short series where d is that
+// small, which keeps their rounding under some 1e-14. There, the fresh gains
+// are one scalar exp for the first lane and the series for the others' ratio
+// to it, a shorter chain than the vector exponential.
 constexpr int anchorSpan = 256;
 constexpr double largestSeriesExponent = 1.0 / 64.0;
 
@@ -93,7 +95,7 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
     const hn::ScalableTag<double> d;
     const int lanes = (int) hn::Lanes (d);
 
-    // r, r^2, ... r^lanes, each from two before it, so the chain stays short.
+    // r, r^2, ... r^lanes, each from two before it: a short chain.
     HWY_ALIGN double firstPowers[hn::MaxLanes (d)];
     firstPowers[0] = r;
     for (int i = 1; i < lanes; ++i)
@@ -117,7 +119,10 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
         if (k % anchorSpan == 0)
             series = seriesScale * hn::GetLane (powers) <= largestSeriesExponent;
 
-        if (k % anchorSpan == 0 || ! series)
+        if (k % anchorSpan == 0 && series)
+            gain = hn::Mul (hn::Set (d, std::exp (-gainPerDb * hn::GetLane (y))),
+                            expOfSmall (d, hn::Mul (hn::Sub (hn::Set (d, hn::GetLane (powers)), powers), hn::Set (d, gainPerDb * excess))));
+        else if (! series)
             gain = hn::Exp (d, hn::Mul (y, hn::Set (d, -gainPerDb)));
 
         const auto g = hn::Min (gain, one);
