@@ -2,6 +2,7 @@
 // hosted through lilv on the same generated material, block size and ceiling.
 //
 //   compare [--passes N] [--seconds S] [--only LABEL-PREFIX]
+//           [--material program|sweep|bursts|drums]
 //
 // Per plug-in and rate: CPU time per stereo frame (median of the timed passes
 // after one warm-up pass, thread CPU time), the real-time factor, the latency
@@ -264,6 +265,7 @@ int main (int argc, char** argv)
     int passes = 5;
     double secondsPerMaterial = 10.0;
     std::string only;
+    std::string material;
     for (int i = 1; i + 1 < argc; i += 2)
     {
         const std::string option = argv[i];
@@ -273,6 +275,15 @@ int main (int argc, char** argv)
             secondsPerMaterial = std::max (1.0, std::atof (argv[i + 1]));
         else if (option == "--only")
             only = argv[i + 1];
+        else if (option == "--material")
+            material = argv[i + 1];
+    }
+
+    const std::vector<std::string> names = { "program", "sweep", "bursts", "drums" };
+    if (! material.empty() && std::find (names.begin(), names.end(), material) == names.end())
+    {
+        std::fprintf (stderr, "compare: --material takes program, sweep, bursts or drums\n");
+        return 2;
     }
 
     LilvHost host ({ TOLVO_LV2_BUNDLE "/" }, blockSize);
@@ -300,8 +311,11 @@ int main (int argc, char** argv)
     for (double rate : { 44100.0, 48000.0 })
     {
         const int frames = (int) (secondsPerMaterial * rate);
-        const std::vector<Stereo> materials = { programMaterial (frames, rate), sweep (frames, rate),
-                                                pinkBursts (frames, rate), drums (frames, rate) };
+        std::vector<Stereo> materials = { programMaterial (frames, rate), sweep (frames, rate),
+                                          pinkBursts (frames, rate), drums (frames, rate) };
+        const auto chosen = std::find (names.begin(), names.end(), material);
+        if (chosen != names.end())
+            materials = { materials[(size_t) (chosen - names.begin())] };
         double tolvo = 0.0, x42 = 0.0;
 
         for (const auto& c : contenders)
