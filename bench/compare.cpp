@@ -280,7 +280,8 @@ int main (int argc, char** argv)
     }
 
     const std::vector<std::string> names = { "program", "sweep", "bursts", "drums" };
-    if (! material.empty() && std::find (names.begin(), names.end(), material) == names.end())
+    const auto chosen = std::find (names.begin(), names.end(), material);
+    if (! material.empty() && chosen == names.end())
     {
         std::fprintf (stderr, "compare: --material takes program, sweep, bursts or drums\n");
         return 2;
@@ -313,7 +314,6 @@ int main (int argc, char** argv)
         const int frames = (int) (secondsPerMaterial * rate);
         std::vector<Stereo> materials = { programMaterial (frames, rate), sweep (frames, rate),
                                           pinkBursts (frames, rate), drums (frames, rate) };
-        const auto chosen = std::find (names.begin(), names.end(), material);
         if (chosen != names.end())
             materials = { materials[(size_t) (chosen - names.begin())] };
         double tolvo = 0.0, x42 = 0.0;
