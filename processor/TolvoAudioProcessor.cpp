@@ -290,10 +290,22 @@ void TolvoAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::
         limitBlock (buffer, buffer.hasBeenCleared());
 }
 
-// Runs the engine once per frame over the block, in place; a silent block's
-// samples count as 0.0 whatever its memory holds.
+void TolvoAudioProcessor::processBlock (const float* const* inputs, juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    if (enableParam->get() && lookaheadSamples >= 2)
+        return limitBlock (buffer, false, inputs);
+
+    // Nothing to limit: the block is its input (which may be the block itself).
+    for (int ch = 0; ch < juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels()); ++ch)
+        if (inputs[ch] != buffer.getReadPointer (ch))
+            buffer.copyFrom (ch, 0, inputs[ch], buffer.getNumSamples());
+    processBlock (buffer, midi);
+}
+
+// Runs the engine once per frame over the block, in place or from `inputs`;
+// a silent block's samples count as 0.0 whatever its memory holds.
 template <typename Sample>
-void TolvoAudioProcessor::limitBlock (juce::AudioBuffer<Sample>& buffer, bool silent)
+void TolvoAudioProcessor::limitBlock (juce::AudioBuffer<Sample>& buffer, bool silent, const Sample* const* inputs)
 {
     const int numChannels = buffer.getNumChannels();
     const int numSamples = buffer.getNumSamples();
@@ -317,8 +329,10 @@ void TolvoAudioProcessor::limitBlock (juce::AudioBuffer<Sample>& buffer, bool si
             if (channel != nullptr)
                 std::fill (channel, channel + numSamples, Sample());
 
+    const Sample* const* from = inputs != nullptr ? inputs : buffer.getArrayOfReadPointers();
+
     // The Level is read at each frame where the engine needs it.
-    limiter->processBlock (left, stereo ? right : left, left, right, numSamples, getSampleRate(), *levelParam, numOutputs < 2);
+    limiter->processBlock (from[0], from[stereo ? 1 : 0], left, right, numSamples, getSampleRate(), *levelParam, numOutputs < 2);
 }
 
 double TolvoAudioProcessor::getTailLengthSeconds() const { return 0.0; }

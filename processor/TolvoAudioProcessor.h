@@ -26,6 +26,11 @@ public:
     void processBlock (juce::AudioBuffer<double>&, juce::MidiBuffer&) override;
     void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
 
+    // The float block read from `inputs`, one per input channel, instead of
+    // from the buffer, for a binding whose host keeps them apart: the same
+    // output, without copying the inputs into the buffer first.
+    void processBlock (const float* const* inputs, juce::AudioBuffer<float>&, juce::MidiBuffer&);
+
     // The host's own bypass. VST3 and LV2 hosts get the input delayed by the
     // look-ahead, unlimited, so a bypassed track stays in time with the
     // latency still reported; every other format keeps the framework's
@@ -81,7 +86,7 @@ private:
     template <typename Sample>
     void processDelayedBypass (juce::AudioBuffer<Sample>&);
     template <typename Sample>
-    void limitBlock (juce::AudioBuffer<Sample>&, bool silent);
+    void limitBlock (juce::AudioBuffer<Sample>&, bool silent, const Sample* const* inputs = nullptr);
 
     std::unique_ptr<LimiterEngine> limiter;
     int lookaheadSamples = 0;

@@ -87,18 +87,23 @@ void TolvoLv2Plugin::run (uint32_t numFrames) noexcept
 
     applyControls();
 
-    // The processor works in place: the input goes to the output first. An
-    // input the host left unconnected is silence.
+    // Positive means enabled; an unconnected port leaves the plug-in on.
+    const bool bypassed = enabledPort != nullptr && ! (*enabledPort > 0.0f);
+
+    // The processor reads the inputs where they are; the bypass works in
+    // place, so there the input goes to the output first. An input the host
+    // left unconnected is silence.
+    bool direct = ! bypassed;
     for (int ch = 0; ch < numChannels; ++ch)
+        direct = direct && inputs[ch] != nullptr;
+
+    for (int ch = 0; ch < numChannels && ! direct; ++ch)
     {
         if (inputs[ch] == nullptr)
             std::fill (outputs[ch], outputs[ch] + numFrames, 0.0f);
         else if (inputs[ch] != outputs[ch])
             std::memmove (outputs[ch], inputs[ch], numFrames * sizeof (float));
     }
-
-    // Positive means enabled; an unconnected port leaves the plug-in on.
-    const bool bypassed = enabledPort != nullptr && ! (*enabledPort > 0.0f);
 
     for (uint32_t start = 0; start < numFrames; start += (uint32_t) maximumBlockSize)
     {
@@ -109,7 +114,12 @@ void TolvoLv2Plugin::run (uint32_t numFrames) noexcept
         // Tells the processor a block begins, as the framework's wrappers do.
         processor->setNonRealtime (false);
 
-        if (bypassed)
+        if (direct)
+        {
+            const float* sources[2] { inputs[0] + start, numChannels > 1 ? inputs[1] + start : nullptr };
+            processor->processBlock (sources, block, midi);
+        }
+        else if (bypassed)
             processor->processBlockBypassed (block, midi);
         else
             processor->processBlock (block, midi);

@@ -74,8 +74,9 @@ std::vector<float> noise (int frames, unsigned seed)
     return s;
 }
 
-// A signal per channel, run through in blocks of the given sizes (repeated);
-// `beforeBlock` may change controls. Counts operator new inside run().
+// A signal per channel, run through in blocks of the given sizes (repeated),
+// in place unless `apart`; `beforeBlock` may change controls. Counts operator
+// new inside run().
 struct Run
 {
     std::vector<std::vector<float>> out;
@@ -83,9 +84,10 @@ struct Run
 };
 
 Run process (HostedPlugin& p, const std::vector<std::vector<float>>& in, const std::vector<int>& sizes,
-             const std::function<void (int)>& beforeBlock = {})
+             const std::function<void (int)>& beforeBlock = {}, bool apart = false)
 {
-    Run r { in, 0 };
+    Run r { apart ? std::vector<std::vector<float>> (in.size(), std::vector<float> (in[0].size(), 9.0f)) : in, 0 };
+    const auto& source = apart ? in : r.out;
     auto& left = r.out[0];
     auto& right = r.out.back();
     size_t position = 0;
@@ -98,7 +100,7 @@ Run process (HostedPlugin& p, const std::vector<std::vector<float>>& in, const s
             beforeBlock (k);
 
         const AllocationCounter counter;
-        p.run (left.data() + position, right.data() + position, left.data() + position, right.data() + position, (int) length);
+        p.run (source[0].data() + position, source.back().data() + position, left.data() + position, right.data() + position, (int) length);
         r.allocations += counter.count();
         position += length;
     }
@@ -264,17 +266,21 @@ TEST (Lv2Binding, EqualsTheRendererWithoutAllocating)
         for (auto& channel : padded)
             channel.resize (channel.size() + latency, 0.0f);
 
-        HostedPlugin p (lilv(), find (v), rate, blockSize);
-        ASSERT_TRUE (p.setControl (TolvoParameters::levelId, -1.0f));
-        const auto run = process (p, padded, sizes);
-        EXPECT_EQ (run.allocations, 0u);
-
-        for (int ch = 0; ch < v.channels; ++ch)
+        // Hosts may hand the same buffers for input and output, or apart.
+        for (const bool apart : { false, true })
         {
-            int differing = 0;
-            for (int i = 0; i < reference.audio.getNumSamples(); ++i)
-                differing += run.out[(size_t) ch][(size_t) i] != reference.audio.getSample (ch, i);
-            EXPECT_EQ (differing, 0) << "channel " << ch;
+            HostedPlugin p (lilv(), find (v), rate, blockSize);
+            ASSERT_TRUE (p.setControl (TolvoParameters::levelId, -1.0f));
+            const auto run = process (p, padded, sizes, {}, apart);
+            EXPECT_EQ (run.allocations, 0u);
+
+            for (int ch = 0; ch < v.channels; ++ch)
+            {
+                int differing = 0;
+                for (int i = 0; i < reference.audio.getNumSamples(); ++i)
+                    differing += run.out[(size_t) ch][(size_t) i] != reference.audio.getSample (ch, i);
+                EXPECT_EQ (differing, 0) << "channel " << ch << (apart ? ", apart" : ", in place");
+            }
         }
     }
 
@@ -296,12 +302,15 @@ TEST (Lv2Binding, BypassAndEnableThroughThePorts)
         HostedPlugin plain (lilv(), find (v), rate, blockSize);
         const auto limited = process (plain, input, { block });
 
-        for (const char* control : { "enabled", TolvoParameters::enableId })
+        for (const auto& [name, apart] : { std::pair ("enabled", false), { "enabled", true }, { TolvoParameters::enableId, false }, { TolvoParameters::enableId, true } })
         {
-            SCOPED_TRACE (control);
+            const char* control = name;
+            SCOPED_TRACE (std::string (control) + (apart ? ", apart" : ", in place"));
             HostedPlugin p (lilv(), find (v), rate, blockSize);
-            const auto run = process (p, input, { block }, [&] (int k)
-                                      { p.setControl (control, k >= 20 && k < 40 ? 0.0f : 1.0f); });
+            const auto run = process (
+                p, input, { block }, [&] (int k)
+                { p.setControl (control, k >= 20 && k < 40 ? 0.0f : 1.0f); },
+                apart);
             const bool bypass = std::string (control) == "enabled";
 
             for (int ch = 0; ch < v.channels; ++ch)
