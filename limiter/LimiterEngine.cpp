@@ -83,7 +83,7 @@ void LimiterEngine::setLookahead (int numSamples)
 
     for (int ch = 0; ch < 2; ++ch)
     {
-        rings[ch].assign ((size_t) length, 0.0);
+        rings[ch].assign ((size_t) length + releasePadding, 0.0);
         previous[ch] = smoothedReductionDb[ch] = heldReductionDb[ch] = previousCurveDb[ch] = 0.0;
         attackTimeMs[ch] = releaseTimeMs[ch] = 0.0;
         attackCoefficient[ch] = releaseCoefficient[ch] = 0.0;

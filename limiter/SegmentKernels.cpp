@@ -96,6 +96,7 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
     const int lanes = (int) hn::Lanes (d);
 
     // r, r^2, ... r^lanes, each from two before it: a short chain.
+    static_assert (hn::MaxLanes (hn::ScalableTag<double>()) <= releasePadding);
     HWY_ALIGN double firstPowers[hn::MaxLanes (d)];
     firstPowers[0] = r;
     for (int i = 1; i < lanes; ++i)
@@ -125,19 +126,10 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
         else if (! series)
             gain = hn::Exp (d, hn::Mul (y, hn::Set (d, -gainPerDb)));
 
-        const auto g = hn::Min (gain, one);
-        if (k + lanes <= n)
-        {
-            hn::StoreU (hn::Mul (hn::LoadU (d, x + k), g), d, x + k);
-        }
-        else
-        {
-            // The rest one by one, as in measure.
-            HWY_ALIGN double gains[hn::MaxLanes (d)];
-            hn::Store (g, d, gains);
-            for (int j = k; j < n; ++j)
-                x[j] *= gains[j - k];
-        }
+        // A last, partial vector writes the samples past x[n) back as they
+        // were: no branch on the length.
+        const auto v = hn::LoadU (d, x + k);
+        hn::StoreU (hn::IfThenElse (hn::FirstN (d, (size_t) (n - k)), hn::Mul (v, hn::Min (gain, one)), v), d, x + k);
 
         if (series)
             gain = hn::Mul (gain, expOfSmall (d, hn::Mul (powers, hn::Set (d, seriesScale))));

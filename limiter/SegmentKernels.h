@@ -20,5 +20,7 @@ void measureRun (const double* x, int n, RunMeasure& m) noexcept;
 // falls from `held` toward `target` dB by `r` per sample, in closed form,
 // y_k = target + r^(k+1) (held - target), and stays at `target` when `held`
 // does not exceed it; each sample is multiplied by 10^(-y_k / 20). Returns
-// the reduction after the last sample, flushed to 0 unless normal.
+// the reduction after the last sample, flushed to 0 unless normal. Reads and
+// rewrites, unchanged, up to releasePadding samples past x[n).
 double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept;
+inline constexpr int releasePadding = 8;

@@ -10,6 +10,7 @@
 #include "tools/ProgramSignal.h"
 
 #include <gtest/gtest.h>
+#include <hwy/targets.h>
 
 #include <algorithm>
 #include <cmath>
@@ -176,6 +177,19 @@ TEST (LimiterOracle, EveryOutputWithin1e12OfTheModel)
                 EXPECT_GT (c.closestCeilingCall, 1e-9) << rate << " Hz, mono " << mono << ", schedule " << s;
                 EXPECT_GT (c.closestKneeCallDb, 1e-9) << rate << " Hz, mono " << mono << ", schedule " << s;
             }
+}
+
+// The kernels are built for several instruction sets and the processor picks
+// one: each that this machine runs gives the model's output.
+TEST (LimiterOracle, EveryInstructionSetWithin1e12OfTheModel)
+{
+    for (const int64_t target : hwy::SupportedAndGeneratedTargets())
+    {
+        hwy::SetSupportedTargetsForTest (target);
+        for (bool mono : { false, true })
+            EXPECT_LE (compare (44100.0, 1.0, mono, levelMoving, true).largest, 1e-12) << hwy::TargetName (target) << ", mono " << mono;
+    }
+    hwy::SetSupportedTargetsForTest (0);
 }
 
 TEST (LimiterOracle, InterpolatedPeakMatchesTheModelAtEveryRate)
