@@ -5,7 +5,8 @@
 //           [--material program|sweep|bursts|drums]
 //
 // Per plug-in and rate: CPU time per stereo frame (median of the timed passes
-// after one warm-up pass, thread CPU time), the real-time factor, the latency
+// after one warm-up pass, thread CPU time; the plug-ins take their passes in
+// turns), the real-time factor, the latency
 // it reports, the output's true peak above the ceiling (ITU-R BS.1770-4,
 // libebur128) worst and mean over the materials, and the mean change of
 // integrated loudness.
@@ -198,14 +199,10 @@ struct Result
     double meanLoudnessChangeDb = 0.0;
 };
 
-Result evaluate (LilvHost& host, const Contender& c, const std::vector<Stereo>& materials, double rate, int passes)
+// Quality: a fresh instance per material, its latency flushed out with silence.
+Result judge (LilvHost& host, const LilvPlugin* plugin, const Contender& c, const std::vector<Stereo>& materials, double rate)
 {
     Result result;
-    const LilvPlugin* plugin = host.findPlugin (c.uri);
-    if (plugin == nullptr)
-        return result;
-
-    // Quality: a fresh instance per material, its latency flushed out with silence.
     for (const auto& m : materials)
     {
         HostedPlugin instance (host, plugin, rate, blockSize);
@@ -228,35 +225,22 @@ Result evaluate (LilvHost& host, const Contender& c, const std::vector<Stereo>& 
         result.meanOverDb += over / (double) materials.size();
         result.meanLoudnessChangeDb += (out.integratedLufs - in.integratedLufs) / (double) materials.size();
     }
-
-    // Cost: one instance through all materials, a warm-up pass, then timed passes.
-    HostedPlugin instance (host, plugin, rate, blockSize);
-    c.setCeiling (instance);
-    size_t frames = 0;
-    for (const auto& m : materials)
-        frames += m.left.size();
-
-    std::vector<float> outL ((size_t) blockSize), outR ((size_t) blockSize);
-    std::vector<double> seconds;
-    for (int pass = 0; pass <= passes; ++pass)
-    {
-        const double start = threadSeconds();
-        for (const auto& m : materials)
-        {
-            const int n = (int) m.left.size();
-            for (int i = 0; i < n; i += blockSize)
-                instance.run (m.left.data() + i, m.right.data() + i, outL.data(), outR.data(), std::min (blockSize, n - i));
-        }
-        if (pass > 0)
-            seconds.push_back (threadSeconds() - start);
-    }
-
-    std::sort (seconds.begin(), seconds.end());
-    const double median = seconds[seconds.size() / 2];
     result.ran = true;
-    result.nsPerFrame = median * 1e9 / (double) frames;
-    result.realTimeFactor = ((double) frames / rate) / median;
     return result;
+}
+
+// Cost: thread CPU time of one pass of an instance through all materials.
+double timePass (HostedPlugin& instance, const std::vector<Stereo>& materials)
+{
+    std::vector<float> outL ((size_t) blockSize), outR ((size_t) blockSize);
+    const double start = threadSeconds();
+    for (const auto& m : materials)
+    {
+        const int n = (int) m.left.size();
+        for (int i = 0; i < n; i += blockSize)
+            instance.run (m.left.data() + i, m.right.data() + i, outL.data(), outR.data(), std::min (blockSize, n - i));
+    }
+    return threadSeconds() - start;
 }
 } // namespace
 
@@ -316,23 +300,57 @@ int main (int argc, char** argv)
                                           pinkBursts (frames, rate), drums (frames, rate) };
         if (chosen != names.end())
             materials = { materials[(size_t) (chosen - names.begin())] };
-        double tolvo = 0.0, x42 = 0.0;
+        size_t framesTimed = 0;
+        for (const auto& m : materials)
+            framesTimed += m.left.size();
 
-        for (const auto& c : contenders)
+        // Every plug-in's quality, then its cost: one instance each, a
+        // warm-up pass, then the timed passes taken in turns, so that a busy
+        // moment of the machine falls on all of them alike.
+        std::vector<Result> results (contenders.size());
+        std::vector<std::unique_ptr<HostedPlugin>> instances (contenders.size());
+        std::vector<std::vector<double>> seconds (contenders.size());
+        for (size_t k = 0; k < contenders.size(); ++k)
         {
+            const LilvPlugin* plugin = host.findPlugin (contenders[k].uri);
+            if (contenders[k].label.rfind (only, 0) != 0 || plugin == nullptr)
+                continue;
+            results[k] = judge (host, plugin, contenders[k], materials, rate);
+            if (results[k].ran)
+            {
+                instances[k] = std::make_unique<HostedPlugin> (host, plugin, rate, blockSize);
+                contenders[k].setCeiling (*instances[k]);
+            }
+        }
+
+        for (int pass = 0; pass <= passes; ++pass)
+            for (size_t k = 0; k < contenders.size(); ++k)
+                if (instances[k] != nullptr)
+                {
+                    const double t = timePass (*instances[k], materials);
+                    if (pass > 0)
+                        seconds[k].push_back (t);
+                }
+
+        double tolvo = 0.0, x42 = 0.0;
+        for (size_t k = 0; k < contenders.size(); ++k)
+        {
+            const Contender& c = contenders[k];
+            Result& r = results[k];
             if (c.label.rfind (only, 0) != 0)
                 continue;
-
-            const Result r = evaluate (host, c, materials, rate, passes);
             if (! r.ran)
             {
                 std::printf ("| %.1f kHz | %s | not installed or failed to start | | | | |\n", rate / 1000.0, c.label.c_str());
                 continue;
             }
 
+            std::sort (seconds[k].begin(), seconds[k].end());
+            const double median = seconds[k][seconds[k].size() / 2];
+            r.nsPerFrame = median * 1e9 / (double) framesTimed;
+            r.realTimeFactor = ((double) framesTimed / rate) / median;
             std::printf ("| %.1f kHz | %s | %.1f | %.0f | %d | %.2f / %.2f | %+.2f |\n", rate / 1000.0, c.label.c_str(),
                          r.nsPerFrame, r.realTimeFactor, r.latency, r.worstOverDb, r.meanOverDb, r.meanLoudnessChangeDb);
-            std::fflush (stdout);
 
             if (c.label == "Tolvo")
                 tolvo = r.nsPerFrame;
