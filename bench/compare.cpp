@@ -6,10 +6,9 @@
 //
 // Per plug-in and rate: CPU time per stereo frame (median of the timed passes
 // after one warm-up pass, thread CPU time; the plug-ins take their passes in
-// turns), the real-time factor, the latency
-// it reports, the output's true peak above the ceiling (ITU-R BS.1770-4,
-// libebur128) worst and mean over the materials, and the mean change of
-// integrated loudness.
+// turns), the real-time factor, the latency it reports, the output's true
+// peak above the ceiling (ITU-R BS.1770-4, libebur128) worst and mean over the
+// materials, and the mean change of integrated loudness.
 
 #include "HostedPlugin.h"
 #include "LilvHost.h"

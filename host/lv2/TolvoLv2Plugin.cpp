@@ -97,13 +97,14 @@ void TolvoLv2Plugin::run (uint32_t numFrames) noexcept
     for (int ch = 0; ch < numChannels; ++ch)
         direct = direct && inputs[ch] != nullptr;
 
-    for (int ch = 0; ch < numChannels && ! direct; ++ch)
-    {
-        if (inputs[ch] == nullptr)
-            std::fill (outputs[ch], outputs[ch] + numFrames, 0.0f);
-        else if (inputs[ch] != outputs[ch])
-            std::memmove (outputs[ch], inputs[ch], numFrames * sizeof (float));
-    }
+    if (! direct)
+        for (int ch = 0; ch < numChannels; ++ch)
+        {
+            if (inputs[ch] == nullptr)
+                std::fill (outputs[ch], outputs[ch] + numFrames, 0.0f);
+            else if (inputs[ch] != outputs[ch])
+                std::memmove (outputs[ch], inputs[ch], numFrames * sizeof (float));
+        }
 
     for (uint32_t start = 0; start < numFrames; start += (uint32_t) maximumBlockSize)
     {
