@@ -1,6 +1,6 @@
 #include "CustomLookAndFeel_EnableBtn.h"
 
-#include "TolvoImages.h"
+#include "TolvoPictures.h"
 
 void CustomLookAndFeel_EnableBtn::drawTickBox (juce::Graphics& g, juce::Component&,
                                                float, float, float, float,
@@ -8,13 +8,12 @@ void CustomLookAndFeel_EnableBtn::drawTickBox (juce::Graphics& g, juce::Componen
 {
     g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
 
-    const auto image = juce::ImageCache::getFromMemory (TolvoImages::enableSwitch_png,
-                                                        TolvoImages::enableSwitch_pngSize);
+    const auto image = TolvoPictures::get (TolvoPictures::Id::enableSwitch);
     const auto frameWidth = image.getWidth();
     const auto frameHeight = image.getHeight() / 2;
 
     // The frame always sits at the button's corner at its own size, whatever
     // the box geometry, hover or enabled state.
-    g.drawImage (image, 0, 0, frameWidth, frameHeight,
-                 0, ticked ? frameHeight : 0, frameWidth, frameHeight);
+    TolvoPictures::draw (g, TolvoPictures::Id::enableSwitch,
+                         { 0, ticked ? frameHeight : 0, frameWidth, frameHeight }, { 0, 0 });
 }

@@ -1,7 +1,7 @@
 #include "TolvoAudioProcessorEditor.h"
 
 #include "DisplayLanguage.h"
-#include "TolvoImages.h"
+#include "TolvoPictures.h"
 #include "UpdateCheck.h"
 #include "VersionBox.h"
 
@@ -12,23 +12,17 @@
 
 namespace
 {
-juce::Image backgroundOnImage() { return juce::ImageCache::getFromMemory (TolvoImages::backgroundOn_png, TolvoImages::backgroundOn_pngSize); }
-juce::Image backgroundOffImage() { return juce::ImageCache::getFromMemory (TolvoImages::backgroundOff_png, TolvoImages::backgroundOff_pngSize); }
-juce::Image enableSwitchImage() { return juce::ImageCache::getFromMemory (TolvoImages::enableSwitch_png, TolvoImages::enableSwitch_pngSize); }
-juce::Image plusNormalImage() { return juce::ImageCache::getFromMemory (TolvoImages::plusNormal_png, TolvoImages::plusNormal_pngSize); }
-juce::Image plusDownImage() { return juce::ImageCache::getFromMemory (TolvoImages::plusDown_png, TolvoImages::plusDown_pngSize); }
-juce::Image minusNormalImage() { return juce::ImageCache::getFromMemory (TolvoImages::minusNormal_png, TolvoImages::minusNormal_pngSize); }
-juce::Image minusDownImage() { return juce::ImageCache::getFromMemory (TolvoImages::minusDown_png, TolvoImages::minusDown_pngSize); }
-juce::Image digitStripImage() { return juce::ImageCache::getFromMemory (TolvoImages::digitStrip_png, TolvoImages::digitStrip_pngSize); }
-juce::Image decimalPointImage() { return juce::ImageCache::getFromMemory (TolvoImages::decimalPoint_png, TolvoImages::decimalPoint_pngSize); }
-juce::Image logoImage() { return juce::ImageCache::getFromMemory (TolvoImages::logo_png, TolvoImages::logo_pngSize); }
+using Picture = TolvoPictures::Id;
 
-// Unscaled, fully opaque, no overlay in every state; the whole rectangle
-// takes clicks.
+juce::Image picture (Picture id) { return TolvoPictures::get (id); }
+
+// Fully opaque, no overlay in every state; the whole rectangle takes clicks.
+// 1x pictures are drawn at their own size, denser ones drawn down into the
+// button's rectangle.
 void setButtonImages (juce::ImageButton& button, const juce::Image& normal,
-                      const juce::Image& over, const juce::Image& down)
+                      const juce::Image& over, const juce::Image& down, int density = 1)
 {
-    button.setImages (false, false, false,
+    button.setImages (false, density > 1, false,
                       normal, 1.0f, juce::Colours::transparentBlack,
                       over, 1.0f, juce::Colours::transparentBlack,
                       down, 1.0f, juce::Colours::transparentBlack,
@@ -64,13 +58,12 @@ TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p,
     if (typeface.isNotEmpty())
         juce::LookAndFeel::getDefaultLookAndFeel().setDefaultSansSerifTypefaceName (typeface);
 
-    const auto logo = logoImage();
+    const auto logo = picture (Picture::logo);
 
     addAndMakeVisible (logoButton);
     logoButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
     logoButton.setToggleState (true, juce::dontSendNotification);
     logoButton.addListener (this);
-    setButtonImages (logoButton, logo, logo, logo);
 
     addAndMakeVisible (noticeButton);
     noticeButton.setLookAndFeel (&noticeButtonLookAndFeel);
@@ -83,12 +76,11 @@ TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p,
     addAndMakeVisible (plusButton);
     plusButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
     plusButton.addListener (this);
-    setButtonImages (plusButton, plusNormalImage(), plusNormalImage(), plusDownImage());
 
     addAndMakeVisible (minusButton);
     minusButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
     minusButton.addListener (this);
-    setButtonImages (minusButton, minusNormalImage(), minusNormalImage(), minusDownImage());
+    setPictureDensity (1);
 
     for (auto* parameter : processor.getParameters())
     {
@@ -150,18 +142,36 @@ void TolvoAudioProcessorEditor::checkForUpdate()
     UpdateCheck::startInBackground (updateServer, updateAvailable);
 }
 
+void TolvoAudioProcessorEditor::setPictureDensity (int density)
+{
+    pictureDensity = density;
+    const auto logo = TolvoPictures::get (Picture::logo, density);
+    const auto plusNormal = TolvoPictures::get (Picture::plusNormal, density);
+    const auto minusNormal = TolvoPictures::get (Picture::minusNormal, density);
+
+    setButtonImages (logoButton, logo, logo, logo, density);
+    setButtonImages (plusButton, plusNormal, plusNormal, TolvoPictures::get (Picture::plusDown, density), density);
+    setButtonImages (minusButton, minusNormal, minusNormal, TolvoPictures::get (Picture::minusDown, density), density);
+}
+
 void TolvoAudioProcessorEditor::paint (juce::Graphics& g)
 {
     g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
 
+    // The scale is known only here, and may change while the window is open
+    // (another screen, a host's new zoom). The buttons paint after this, so
+    // they draw from the new set in the same pass.
+    if (const auto density = TolvoPictures::densityOf (g); density != pictureDensity)
+        setPictureDensity (density);
+
     if (processor.enableParam != nullptr && processor.enableParam->get())
     {
-        g.drawImageAt (backgroundOnImage(), 0, 0);
+        TolvoPictures::drawAt (g, Picture::backgroundOn, { 0, 0 });
         drawLevelReadout (g, displayedLevel);
     }
     else
     {
-        g.drawImageAt (backgroundOffImage(), 0, 0);
+        TolvoPictures::drawAt (g, Picture::backgroundOff, { 0, 0 });
     }
 }
 
@@ -172,8 +182,8 @@ void TolvoAudioProcessorEditor::drawLevelReadout (juce::Graphics& g, double leve
     std::snprintf (text, 5, "%.1f", levelDb);
 
     const auto length = (int) std::strlen (text);
-    const auto digitWidth = digitStripImage().getWidth();
-    const auto pointWidth = decimalPointImage().getWidth();
+    const auto digitWidth = picture (Picture::digitStrip).getWidth();
+    const auto pointWidth = picture (Picture::decimalPoint).getWidth();
 
     auto x = readoutStartX + (4 - length) * digitWidth;
 
@@ -190,32 +200,32 @@ void TolvoAudioProcessorEditor::drawReadoutGlyph (juce::Graphics& g, int x, char
 {
     if (c == '.')
     {
-        g.drawImageAt (decimalPointImage(), x, pointY);
+        TolvoPictures::drawAt (g, Picture::decimalPoint, { x, pointY });
         return;
     }
 
-    const auto strip = digitStripImage();
+    const auto strip = picture (Picture::digitStrip);
     const auto glyph = (c >= '0' && c <= '9') ? c - '0' : (c == '-' ? minusGlyph : 0);
     const auto glyphWidth = strip.getWidth();
     const auto glyphHeight = strip.getHeight() / numGlyphs;
     const auto drawX = glyph == minusGlyph ? x - minusShift : x;
 
-    g.drawImage (strip, drawX, digitY, glyphWidth, glyphHeight,
-                 0, glyph * glyphHeight, glyphWidth, glyphHeight);
+    TolvoPictures::draw (g, Picture::digitStrip, { 0, glyph * glyphHeight, glyphWidth, glyphHeight },
+                         { drawX, digitY });
 }
 
 void TolvoAudioProcessorEditor::resized()
 {
-    const auto switchImage = enableSwitchImage();
+    const auto switchImage = picture (Picture::enableSwitch);
 
     if (enableButton != nullptr)
         enableButton->setBounds (26, 18, switchImage.getWidth(), switchImage.getHeight() / 2);
 
-    const auto buttonImage = plusNormalImage();
+    const auto buttonImage = picture (Picture::plusNormal);
     plusButton.setBounds (245, 240, buttonImage.getWidth(), buttonImage.getHeight());
     minusButton.setBounds (319, 239, buttonImage.getWidth(), buttonImage.getHeight());
 
-    const auto logo = logoImage();
+    const auto logo = picture (Picture::logo);
     logoButton.setBounds (492, 18, logo.getWidth(), logo.getHeight());
     noticeButton.setBounds (602, 6, 24, 24);
 }

@@ -70,5 +70,9 @@ protected:
 private:
     void stepLevel (float stepDb);
 
+    // Gives the image buttons the pictures of a density (1 or 2).
+    void setPictureDensity (int density);
+    int pictureDensity = 1;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TolvoAudioProcessorEditor)
 };

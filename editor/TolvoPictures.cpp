@@ -1,0 +1,84 @@
+#include "TolvoPictures.h"
+
+#include "TolvoImages.h"
+
+namespace
+{
+struct Data
+{
+    const char* data;
+    int size;
+};
+
+Data dataOf (TolvoPictures::Id id, bool high)
+{
+    using Id = TolvoPictures::Id;
+    namespace I = TolvoImages;
+
+    switch (id)
+    {
+        case Id::backgroundOn:
+            return high ? Data { I::backgroundOn2x_png, I::backgroundOn2x_pngSize } : Data { I::backgroundOn_png, I::backgroundOn_pngSize };
+        case Id::backgroundOff:
+            return high ? Data { I::backgroundOff2x_png, I::backgroundOff2x_pngSize } : Data { I::backgroundOff_png, I::backgroundOff_pngSize };
+        case Id::enableSwitch:
+            return high ? Data { I::enableSwitch2x_png, I::enableSwitch2x_pngSize } : Data { I::enableSwitch_png, I::enableSwitch_pngSize };
+        case Id::plusNormal:
+            return high ? Data { I::plusNormal2x_png, I::plusNormal2x_pngSize } : Data { I::plusNormal_png, I::plusNormal_pngSize };
+        case Id::plusDown:
+            return high ? Data { I::plusDown2x_png, I::plusDown2x_pngSize } : Data { I::plusDown_png, I::plusDown_pngSize };
+        case Id::minusNormal:
+            return high ? Data { I::minusNormal2x_png, I::minusNormal2x_pngSize } : Data { I::minusNormal_png, I::minusNormal_pngSize };
+        case Id::minusDown:
+            return high ? Data { I::minusDown2x_png, I::minusDown2x_pngSize } : Data { I::minusDown_png, I::minusDown_pngSize };
+        case Id::digitStrip:
+            return high ? Data { I::digitStrip2x_png, I::digitStrip2x_pngSize } : Data { I::digitStrip_png, I::digitStrip_pngSize };
+        case Id::decimalPoint:
+            return high ? Data { I::decimalPoint2x_png, I::decimalPoint2x_pngSize } : Data { I::decimalPoint_png, I::decimalPoint_pngSize };
+        case Id::logo:
+            break;
+    }
+
+    return high ? Data { I::logo2x_png, I::logo2x_pngSize } : Data { I::logo_png, I::logo_pngSize };
+}
+} // namespace
+
+int TolvoPictures::densityFor (float physicalScale)
+{
+    // A transform's scale comes with rounding error; 1x means 1x give or take it.
+    return physicalScale > 1.001f ? highDensity : 1;
+}
+
+int TolvoPictures::densityOf (const juce::Graphics& g)
+{
+    return densityFor (g.getInternalContext().getPhysicalPixelScaleFactor());
+}
+
+juce::Image TolvoPictures::get (Id id, int density)
+{
+    const auto d = dataOf (id, density > 1);
+    return juce::ImageCache::getFromMemory (d.data, d.size);
+}
+
+void TolvoPictures::draw (juce::Graphics& g, Id id, juce::Rectangle<int> source, juce::Point<int> position)
+{
+    const auto density = densityOf (g);
+    const auto image = get (id, density);
+    const auto w = source.getWidth();
+    const auto h = source.getHeight();
+
+    if (density == 1)
+    {
+        g.drawImage (image, position.x, position.y, w, h, source.getX(), source.getY(), w, h);
+        return;
+    }
+
+    g.setImageResamplingQuality (juce::Graphics::highResamplingQuality);
+    g.drawImage (image, position.x, position.y, w, h,
+                 source.getX() * density, source.getY() * density, w * density, h * density);
+}
+
+void TolvoPictures::drawAt (juce::Graphics& g, Id id, juce::Point<int> position)
+{
+    draw (g, id, get (id).getBounds(), position);
+}

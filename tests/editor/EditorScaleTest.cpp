@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include "EditorTestSupport.h"
+#include "editor/TolvoPictures.h"
+
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+namespace
+{
+using Picture = TolvoPictures::Id;
+
+struct Placed
+{
+    Picture id;
+    juce::Rectangle<int> source; // logical pixels
+    int x, y;
+};
+
+// The window as its pictures make it at a density: each picture's part
+// copied pixel for pixel to its logical place times the density.
+juce::Image pictureWindow (int density, const std::vector<Placed>& parts)
+{
+    juce::Image out (juce::Image::ARGB, 632 * density, 340 * density, true);
+    juce::Graphics g (out);
+    g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
+
+    for (auto& p : parts)
+    {
+        const auto s = p.source * density;
+        g.drawImage (TolvoPictures::get (p.id, density).getClippedImage (s), p.x * density, p.y * density, s.getWidth(), s.getHeight(),
+                     0, 0, s.getWidth(), s.getHeight());
+    }
+
+    return out;
+}
+
+// Level -6.0 with Enable on: the panel, four glyphs and the four controls.
+std::vector<Placed> windowAtMinusSix()
+{
+    const juce::Rectangle<int> glyph { 51, 83 };
+    return {
+        { Picture::backgroundOn, { 632, 340 }, 0, 0 },
+        { Picture::digitStrip, glyph.withY (10 * 83), 201, 112 },
+        { Picture::digitStrip, glyph.withY (6 * 83), 268, 112 },
+        { Picture::decimalPoint, { 20, 20 }, 319, 182 },
+        { Picture::digitStrip, glyph, 339, 112 },
+        { Picture::logo, { 123, 41 }, 492, 18 },
+        { Picture::plusNormal, { 58, 58 }, 245, 240 },
+        { Picture::minusNormal, { 58, 58 }, 319, 239 },
+        { Picture::enableSwitch, { 0, 58, 58, 58 }, 26, 18 },
+    };
+}
+
+bool samePixels (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return false;
+
+    const juce::Image::BitmapData da (a, juce::Image::BitmapData::readOnly);
+    const juce::Image::BitmapData db (b, juce::Image::BitmapData::readOnly);
+
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            if (da.getPixelColour (x, y) != db.getPixelColour (x, y))
+                return false;
+
+    return true;
+}
+
+// Sharpness: the mean length of the luminance gradient (forward differences,
+// luminance 0..1), per physical pixel.
+double meanGradient (const juce::Image& image)
+{
+    const juce::Image::BitmapData d (image, juce::Image::BitmapData::readOnly);
+    auto luma = [&] (int x, int y)
+    {
+        const auto c = d.getPixelColour (x, y);
+        return (0.2126 * c.getRed() + 0.7152 * c.getGreen() + 0.0722 * c.getBlue()) / 255.0;
+    };
+
+    double sum = 0.0;
+
+    for (int y = 0; y + 1 < image.getHeight(); ++y)
+        for (int x = 0; x + 1 < image.getWidth(); ++x)
+            sum += std::hypot (luma (x + 1, y) - luma (x, y), luma (x, y + 1) - luma (x, y));
+
+    return sum / ((image.getWidth() - 1) * (image.getHeight() - 1));
+}
+
+// The 1x window enlarged as a framework would without denser pictures.
+juce::Image enlarged (const juce::Image& image, juce::Rectangle<int> size)
+{
+    juce::Image out (juce::Image::ARGB, size.getWidth(), size.getHeight(), true);
+    juce::Graphics g (out);
+    g.setImageResamplingQuality (juce::Graphics::highResamplingQuality);
+    g.drawImage (image, size.toFloat());
+    return out;
+}
+
+class WindowScale : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        processor.levelParam->setValueNotifyingHost (processor.levelParam->convertTo0to1 (-6.0f));
+        editor = std::make_unique<TestEditor> (processor);
+        editor->setVisible (true); // so that it takes clicks
+        editor->timerCallback();
+    }
+
+    juce::Image renderAt (float scale) { return editor->createComponentSnapshot (editor->getLocalBounds(), true, scale); }
+
+    TolvoAudioProcessor processor;
+    std::unique_ptr<TestEditor> editor;
+};
+} // namespace
+
+TEST_F (WindowScale, EachScaleDrawsItsPicturesIntoTheSameLayout)
+{
+    const auto at1x = pictureWindow (1, windowAtMinusSix());
+    const auto at2x = pictureWindow (2, windowAtMinusSix());
+
+    // In turns, as when the window moves between screens: each change is
+    // followed at the next paint, and 1x is always the 1x pictures as they are.
+    for (auto scale : { 1.0f, 2.0f, 1.5f, 1.0f, 2.0f, 1.25f, 3.0f, 1.0f })
+    {
+        SCOPED_TRACE (scale);
+        const auto rendered = renderAt (scale);
+
+        EXPECT_EQ (rendered.getWidth(), juce::roundToInt (632 * scale));
+        EXPECT_EQ (rendered.getHeight(), juce::roundToInt (340 * scale));
+
+        if (scale == 1.0f)
+        {
+            EXPECT_TRUE (samePixels (rendered, at1x));
+        }
+        else if (scale == 2.0f)
+        {
+            EXPECT_TRUE (samePixels (rendered, at2x));
+        }
+
+        // Layout and hit areas stay in logical pixels.
+        EXPECT_EQ (editor->plusButton.getBounds(), juce::Rectangle<int> (245, 240, 58, 58));
+        EXPECT_EQ (editor->minusButton.getBounds(), juce::Rectangle<int> (319, 239, 58, 58));
+        EXPECT_EQ (editor->logoButton.getBounds(), juce::Rectangle<int> (492, 18, 123, 41));
+        EXPECT_EQ (editor->enableButton->getBounds(), juce::Rectangle<int> (26, 18, 58, 58));
+        EXPECT_EQ (editor->getComponentAt (245, 240), &editor->plusButton);
+        EXPECT_EQ (editor->getComponentAt (302, 297), &editor->plusButton);
+    }
+}
+
+TEST_F (WindowScale, AboveOneIsSharperThanTheOneTimesWindowEnlarged)
+{
+    const auto at1x = renderAt (1.0f);
+
+    for (auto scale : { 1.5f, 2.0f })
+    {
+        SCOPED_TRACE (scale);
+        const auto rendered = renderAt (scale);
+        const auto sharp = meanGradient (rendered);
+        const auto soft = meanGradient (enlarged (at1x, rendered.getBounds()));
+
+        std::cout << "[ measured ] mean luminance gradient at " << scale << "x: " << sharp
+                  << ", the 1x window enlarged: " << soft << " (ratio " << sharp / soft << ")\n";
+        EXPECT_GT (sharp, 1.1 * soft);
+    }
+}
+
+// A figure for the notes, not a limit: one whole paint, as each 50 ms tick asks.
+TEST_F (WindowScale, MeasuresOnePaint)
+{
+    for (auto scale : { 1.0f, 2.0f })
+    {
+        juce::Image target (juce::Image::ARGB, juce::roundToInt (632 * scale), juce::roundToInt (340 * scale), true);
+        juce::Graphics g (target);
+        g.addTransform (juce::AffineTransform::scale (scale));
+        editor->paintEntireComponent (g, true); // decodes the pictures once
+
+        constexpr int paints = 40;
+        const auto start = std::chrono::steady_clock::now();
+
+        for (int i = 0; i < paints; ++i)
+            editor->paintEntireComponent (g, true);
+
+        const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+        std::cout << "[ measured ] one paint at " << scale << "x: " << elapsed.count() / paints << " ms\n";
+    }
+}
