@@ -109,6 +109,16 @@ TEST (Images, EveryPictureIsACompletePngOfItsSizeWithAlpha)
         // Every picture is drawn over something else: transparent corners and grounds need the alpha channel.
         EXPECT_EQ (h->colourType, colourTypeRgba);
         EXPECT_TRUE (h->endsWithIend) << "truncated";
+
+        // Its denser twin is drawn into the same logical rectangle.
+        auto twin = std::string (p.file);
+        twin.insert (twin.size() - 4, "@2x");
+        const auto h2 = readPngHeader (resourcePath (twin));
+        ASSERT_TRUE (h2.has_value()) << twin << " missing or not a PNG";
+        EXPECT_EQ (h2->width, 2 * p.width);
+        EXPECT_EQ (h2->height, 2 * p.height);
+        EXPECT_EQ (h2->colourType, colourTypeRgba);
+        EXPECT_TRUE (h2->endsWithIend) << twin << " truncated";
     }
 }
 

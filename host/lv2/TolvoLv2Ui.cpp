@@ -2,6 +2,8 @@
 
 #include "host/lv2/TolvoLv2Ports.h"
 
+#include <lv2/atom/atom.h>
+
 #include <cmath>
 
 namespace juce
@@ -11,19 +13,29 @@ namespace juce
 bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
 } // namespace juce
 
-TolvoLv2Ui::TolvoLv2Ui (LV2UI_Write_Function w, LV2UI_Controller c, void* parentWindow, const LV2UI_Resize* resize) :
-    write (w), controller (c)
+TolvoLv2Ui::TolvoLv2Ui (LV2UI_Write_Function w, LV2UI_Controller c, void* parentWindow,
+                        const LV2UI_Resize* r, const LV2_URID_Map* map, const LV2_Options_Option* options) :
+    write (w),
+    controller (c), resize (r)
 {
     juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
 
     window = std::make_unique<TolvoLv2UiWindow> (std::unique_ptr<juce::Component> (parameters.createEditor()));
     parameters.addListener (this);
 
+    if (map != nullptr && map->map != nullptr)
+    {
+        scaleFactorKey = map->map (map->handle, LV2_UI__scaleFactor);
+        floatType = map->map (map->handle, LV2_ATOM__Float);
+    }
+
+    if (options != nullptr)
+        setOptions (options);
+
     if (parentWindow != nullptr)
         window->embedInto (parentWindow);
 
-    if (resize != nullptr && resize->ui_resize != nullptr)
-        resize->ui_resize (resize->handle, window->getWidth(), window->getHeight());
+    requestSize();
 }
 
 TolvoLv2Ui::~TolvoLv2Ui()
@@ -65,6 +77,35 @@ int TolvoLv2Ui::idle()
     }
 
     return window->wasClosed() ? 1 : 0;
+}
+
+LV2_Options_Status TolvoLv2Ui::setOptions (const LV2_Options_Option* options)
+{
+    juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
+
+    for (auto* o = options; scaleFactorKey != 0 && o != nullptr && (o->key != 0 || o->value != nullptr); ++o)
+    {
+        if (o->key != scaleFactorKey || o->type != floatType || o->size != sizeof (float) || o->value == nullptr)
+            continue;
+
+        // A scale that no screen has is the host's mistake: it changes nothing.
+        const auto scale = *static_cast<const float*> (o->value);
+
+        if (std::isfinite (scale) && scale >= TolvoLv2UiWindow::minimumScale && scale <= TolvoLv2UiWindow::maximumScale
+            && scale != window->getScale())
+        {
+            window->setScale (scale);
+            requestSize();
+        }
+    }
+
+    return LV2_OPTIONS_SUCCESS;
+}
+
+void TolvoLv2Ui::requestSize()
+{
+    if (resize != nullptr && resize->ui_resize != nullptr)
+        resize->ui_resize (resize->handle, window->getWidth(), window->getHeight());
 }
 
 void TolvoLv2Ui::show() { window->show(); }

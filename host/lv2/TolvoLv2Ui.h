@@ -3,7 +3,9 @@
 #include "host/lv2/TolvoLv2UiWindow.h"
 #include "processor/TolvoAudioProcessor.h"
 
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <memory>
 
@@ -16,7 +18,9 @@
 class TolvoLv2Ui : private juce::AudioProcessorListener
 {
 public:
-    TolvoLv2Ui (LV2UI_Write_Function write, LV2UI_Controller controller, void* parentWindow, const LV2UI_Resize* resize);
+    // Any of parentWindow, resize, map and options may be missing.
+    TolvoLv2Ui (LV2UI_Write_Function write, LV2UI_Controller controller, void* parentWindow,
+                const LV2UI_Resize* resize, const LV2_URID_Map* map, const LV2_Options_Option* options);
     ~TolvoLv2Ui() override;
 
     TolvoLv2Ui (const TolvoLv2Ui&) = delete;
@@ -35,15 +39,23 @@ public:
     void show();
     void hide();
 
+    // Takes the host's display scale (ui:scaleFactor) from its options and
+    // asks for the window's size at it; other options are left alone.
+    LV2_Options_Status setOptions (const LV2_Options_Option* options);
+
 private:
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float) override;
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
 
     void writePort (uint32_t port, float value);
+    void requestSize();
 
     const juce::ScopedJuceInitialiser_GUI framework;
     TolvoAudioProcessor parameters;
     std::unique_ptr<TolvoLv2UiWindow> window;
     const LV2UI_Write_Function write;
     const LV2UI_Controller controller;
+    const LV2UI_Resize* const resize;
+    LV2_URID scaleFactorKey = 0;
+    LV2_URID floatType = 0;
 };

@@ -1,5 +1,5 @@
-// The window binary's entry point: an X11 UI for both plug-ins, with the idle
-// and show interfaces.
+// The window binary's entry point: an X11 UI for both plug-ins, with the idle,
+// show and options interfaces (the last for the host's display scale).
 
 #include "host/lv2/TolvoLv2Ui.h"
 #include "host/lv2/TolvoLv2Uris.h"
@@ -29,7 +29,9 @@ LV2UI_Handle instantiate (const LV2UI_Descriptor*, const char*, const char*, LV2
     {
         auto* parent = const_cast<void*> (findFeature (features, LV2_UI__parent));
         const auto* resize = static_cast<const LV2UI_Resize*> (findFeature (features, LV2_UI__resize));
-        auto* made = new TolvoLv2Ui (write, controller, parent, resize);
+        const auto* map = static_cast<const LV2_URID_Map*> (findFeature (features, LV2_URID__map));
+        const auto* options = static_cast<const LV2_Options_Option*> (findFeature (features, LV2_OPTIONS__options));
+        auto* made = new TolvoLv2Ui (write, controller, parent, resize, map, options);
 
         if (widget != nullptr)
             *widget = made->getWidget();
@@ -63,10 +65,25 @@ int hide (LV2UI_Handle handle)
     return 0;
 }
 
+// The host reads no option back.
+uint32_t getOptions (LV2_Handle, LV2_Options_Option*) { return LV2_OPTIONS_ERR_UNKNOWN; }
+
+uint32_t setOptions (LV2_Handle handle, const LV2_Options_Option* options)
+{
+    if (options == nullptr)
+        return LV2_OPTIONS_SUCCESS;
+
+    return ui (handle).setOptions (options);
+}
+
 const void* extensionData (const char* uri)
 {
     static const LV2UI_Idle_Interface idleInterface { idle };
     static const LV2UI_Show_Interface showInterface { show, hide };
+    static const LV2_Options_Interface optionsInterface { getOptions, setOptions };
+
+    if (std::strcmp (uri, LV2_OPTIONS__interface) == 0)
+        return &optionsInterface;
 
     if (std::strcmp (uri, LV2_UI__idleInterface) == 0)
         return &idleInterface;

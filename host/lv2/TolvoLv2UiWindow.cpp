@@ -38,6 +38,13 @@ void TolvoLv2UiWindow::show()
 
 void TolvoLv2UiWindow::hide() { setVisible (false); }
 
+void TolvoLv2UiWindow::setScale (float newScale)
+{
+    scale = newScale;
+    editor->setTransform (juce::AffineTransform::scale (scale));
+    setSize (juce::roundToInt ((float) editor->getWidth() * scale), juce::roundToInt ((float) editor->getHeight() * scale));
+}
+
 void TolvoLv2UiWindow::userTriedToCloseWindow()
 {
     hide();

@@ -22,8 +22,17 @@ public:
 
     void userTriedToCloseWindow() override;
 
+    // Physical pixels per logical pixel of the editor: the window takes the
+    // editor's size times the scale, and the editor draws at it.
+    void setScale (float scale);
+    float getScale() const noexcept { return scale; }
+
+    static constexpr float minimumScale = 0.5f;
+    static constexpr float maximumScale = 8.0f;
+
 private:
     std::unique_ptr<juce::Component> editor;
+    float scale = 1.0f;
     bool embedded = false;
     bool closed = false;
 };
