@@ -16,13 +16,12 @@ using Picture = TolvoPictures::Id;
 
 juce::Image picture (Picture id) { return TolvoPictures::get (id); }
 
-// Fully opaque, no overlay in every state; the whole rectangle takes clicks.
-// 1x pictures are drawn at their own size, denser ones drawn down into the
-// button's rectangle.
+// Unscaled, fully opaque, no overlay in every state; the whole rectangle
+// takes clicks.
 void setButtonImages (juce::ImageButton& button, const juce::Image& normal,
-                      const juce::Image& over, const juce::Image& down, int density = 1)
+                      const juce::Image& over, const juce::Image& down)
 {
-    button.setImages (false, density > 1, false,
+    button.setImages (false, false, false,
                       normal, 1.0f, juce::Colours::transparentBlack,
                       over, 1.0f, juce::Colours::transparentBlack,
                       down, 1.0f, juce::Colours::transparentBlack,
@@ -64,6 +63,8 @@ TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p,
     logoButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
     logoButton.setToggleState (true, juce::dontSendNotification);
     logoButton.addListener (this);
+    logoButton.setLookAndFeel (&pictureButtonLookAndFeel);
+    setButtonImages (logoButton, logo, logo, logo);
 
     addAndMakeVisible (noticeButton);
     noticeButton.setLookAndFeel (&noticeButtonLookAndFeel);
@@ -76,11 +77,14 @@ TolvoAudioProcessorEditor::TolvoAudioProcessorEditor (TolvoAudioProcessor& p,
     addAndMakeVisible (plusButton);
     plusButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
     plusButton.addListener (this);
+    plusButton.setLookAndFeel (&pictureButtonLookAndFeel);
+    setButtonImages (plusButton, picture (Picture::plusNormal), picture (Picture::plusNormal), picture (Picture::plusDown));
 
     addAndMakeVisible (minusButton);
     minusButton.setMouseCursor (juce::MouseCursor::PointingHandCursor);
     minusButton.addListener (this);
-    setPictureDensity (1);
+    minusButton.setLookAndFeel (&pictureButtonLookAndFeel);
+    setButtonImages (minusButton, picture (Picture::minusNormal), picture (Picture::minusNormal), picture (Picture::minusDown));
 
     for (auto* parameter : processor.getParameters())
     {
@@ -117,6 +121,9 @@ TolvoAudioProcessorEditor::~TolvoAudioProcessorEditor()
 
     // A look and feel must not be destroyed while a button still uses it.
     noticeButton.setLookAndFeel (nullptr);
+    logoButton.setLookAndFeel (nullptr);
+    plusButton.setLookAndFeel (nullptr);
+    minusButton.setLookAndFeel (nullptr);
 
     if (enableButton != nullptr)
         enableButton->setLookAndFeel (nullptr);
@@ -142,27 +149,9 @@ void TolvoAudioProcessorEditor::checkForUpdate()
     UpdateCheck::startInBackground (updateServer, updateAvailable);
 }
 
-void TolvoAudioProcessorEditor::setPictureDensity (int density)
-{
-    pictureDensity = density;
-    const auto logo = TolvoPictures::get (Picture::logo, density);
-    const auto plusNormal = TolvoPictures::get (Picture::plusNormal, density);
-    const auto minusNormal = TolvoPictures::get (Picture::minusNormal, density);
-
-    setButtonImages (logoButton, logo, logo, logo, density);
-    setButtonImages (plusButton, plusNormal, plusNormal, TolvoPictures::get (Picture::plusDown, density), density);
-    setButtonImages (minusButton, minusNormal, minusNormal, TolvoPictures::get (Picture::minusDown, density), density);
-}
-
 void TolvoAudioProcessorEditor::paint (juce::Graphics& g)
 {
     g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
-
-    // The scale is known only here, and may change while the window is open
-    // (another screen, a host's new zoom). The buttons paint after this, so
-    // they draw from the new set in the same pass.
-    if (const auto density = TolvoPictures::densityOf (g); density != pictureDensity)
-        setPictureDensity (density);
 
     if (processor.enableParam != nullptr && processor.enableParam->get())
     {

@@ -4,6 +4,7 @@
 
 #include "CustomLookAndFeel_EnableBtn.h"
 #include "CustomLookAndFeel_NoticationBtn.h"
+#include "CustomLookAndFeel_PictureBtn.h"
 #include "processor/TolvoAudioProcessor.h"
 
 #include <atomic>
@@ -66,13 +67,10 @@ protected:
 
     CustomLookAndFeel_EnableBtn enableButtonLookAndFeel;
     CustomLookAndFeel_NoticationBtn noticeButtonLookAndFeel;
+    CustomLookAndFeel_PictureBtn pictureButtonLookAndFeel; // wordmark, plus and minus
 
 private:
     void stepLevel (float stepDb);
-
-    // Gives the image buttons the pictures of a density (1 or 2).
-    void setPictureDensity (int density);
-    int pictureDensity = 1;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TolvoAudioProcessorEditor)
 };

@@ -1,6 +1,9 @@
 #include "TolvoPictures.h"
 
+#include "ImageResampler.h"
 #include "TolvoImages.h"
+
+#include <cmath>
 
 namespace
 {
@@ -60,19 +63,61 @@ juce::Image TolvoPictures::get (Id id, int density)
     return juce::ImageCache::getFromMemory (d.data, d.size);
 }
 
+juce::Image TolvoPictures::getResampled (Id id, juce::Rectangle<int> source, float scale)
+{
+    const auto dense = source * highDensity;
+    const auto width = juce::roundToInt ((float) source.getWidth() * scale);
+    const auto height = juce::roundToInt ((float) source.getHeight() * scale);
+    const auto key = juce::String ("tolvo picture ") + juce::String ((int) id) + " " + dense.toString() + " "
+                     + juce::String (width) + " " + juce::String (height);
+    const auto hash = key.hashCode64();
+
+    auto image = juce::ImageCache::getFromHashCode (hash);
+
+    if (! image.isValid())
+    {
+        image = ImageResampler::resampled (get (id, highDensity).getClippedImage (dense), width, height);
+        juce::ImageCache::addImageToCache (image, hash);
+    }
+
+    return image;
+}
+
+std::optional<TolvoPictures::Id> TolvoPictures::idOf (const juce::Image& image)
+{
+    // While the image is held, the cache gives out the same pixels for it.
+    for (auto id : { Id::backgroundOn, Id::backgroundOff, Id::enableSwitch, Id::plusNormal, Id::plusDown,
+                     Id::minusNormal, Id::minusDown, Id::digitStrip, Id::decimalPoint, Id::logo })
+        if (image == get (id))
+            return id;
+
+    return std::nullopt;
+}
+
 void TolvoPictures::draw (juce::Graphics& g, Id id, juce::Rectangle<int> source, juce::Point<int> position)
 {
-    const auto density = densityOf (g);
-    const auto image = get (id, density);
+    const auto scale = g.getInternalContext().getPhysicalPixelScaleFactor();
+    const auto density = densityFor (scale);
     const auto w = source.getWidth();
     const auto h = source.getHeight();
 
     if (density == 1)
     {
-        g.drawImage (image, position.x, position.y, w, h, source.getX(), source.getY(), w, h);
+        g.drawImage (get (id), position.x, position.y, w, h, source.getX(), source.getY(), w, h);
         return;
     }
 
+    if (std::abs (scale - (float) highDensity) > 0.001f)
+    {
+        // Resampled once to its physical size with a sharp filter and kept;
+        // placed on whole physical pixels, with nothing more to filter.
+        g.setImageResamplingQuality (juce::Graphics::lowResamplingQuality);
+        g.drawImageTransformed (getResampled (id, source, scale),
+                                juce::AffineTransform::scale (1.0f / scale).translated (position.toFloat()));
+        return;
+    }
+
+    const auto image = get (id, density);
     g.setImageResamplingQuality (juce::Graphics::highResamplingQuality);
     g.drawImage (image, position.x, position.y, w, h,
                  source.getX() * density, source.getY() * density, w * density, h * density);

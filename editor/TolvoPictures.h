@@ -2,11 +2,14 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <optional>
+
 // The window's pictures, each drawn at 1x and at 2x from the same geometry.
 // Where one logical pixel is one physical pixel the 1x pictures are drawn as
-// they are; at any other scale the 2x ones are resampled into the same
-// logical rectangles, so layout and hit areas never move. Each is decoded
-// once per density and shared through the image cache while in use.
+// they are; at any other scale the 2x ones are drawn into the same logical
+// rectangles, so layout and hit areas never move. Each is decoded once per
+// density (and resampled once per scale) and shared through the image cache
+// while in use.
 class TolvoPictures
 {
 public:
@@ -32,9 +35,16 @@ public:
 
     static juce::Image get (Id, int density = 1);
 
+    // Which picture an image is, if it is the 1x one as get() gave it.
+    static std::optional<Id> idOf (const juce::Image&);
+
     // Draws the part `source` (in logical pixels) of a picture with its top
-    // left at `position`, from the set that suits the context. Away from 1x
-    // it leaves the context resampling at high quality.
+    // left at `position`, from the set that suits the context: at 1x and 2x
+    // pixel for pixel; at any other scale the 2x part, resampled once to its
+    // physical size and kept. Leaves the context's resampling quality changed.
     static void draw (juce::Graphics&, Id, juce::Rectangle<int> source, juce::Point<int> position);
     static void drawAt (juce::Graphics&, Id, juce::Point<int> position);
+
+private:
+    static juce::Image getResampled (Id, juce::Rectangle<int> source, float scale);
 };

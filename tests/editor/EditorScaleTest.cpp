@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "EditorTestSupport.h"
+#include "editor/ImageResampler.h"
 #include "editor/TolvoPictures.h"
 
 #include <chrono>
@@ -89,12 +90,12 @@ double meanGradient (const juce::Image& image)
     return sum / ((image.getWidth() - 1) * (image.getHeight() - 1));
 }
 
-// The 1x window enlarged as a framework would without denser pictures.
-juce::Image enlarged (const juce::Image& image, juce::Rectangle<int> size)
+// The 1x window enlarged, smoothly or into blocks of pixels.
+juce::Image enlarged (const juce::Image& image, juce::Rectangle<int> size, juce::Graphics::ResamplingQuality quality)
 {
     juce::Image out (juce::Image::ARGB, size.getWidth(), size.getHeight(), true);
     juce::Graphics g (out);
-    g.setImageResamplingQuality (juce::Graphics::highResamplingQuality);
+    g.setImageResamplingQuality (quality);
     g.drawImage (image, size.toFloat());
     return out;
 }
@@ -155,23 +156,26 @@ TEST_F (WindowScale, AboveOneIsSharperThanTheOneTimesWindowEnlarged)
 {
     const auto at1x = renderAt (1.0f);
 
-    for (auto scale : { 1.5f, 2.0f })
+    for (auto scale : { 1.25f, 1.5f, 2.0f, 3.0f })
     {
         SCOPED_TRACE (scale);
         const auto rendered = renderAt (scale);
         const auto sharp = meanGradient (rendered);
-        const auto soft = meanGradient (enlarged (at1x, rendered.getBounds()));
+        const auto smooth = meanGradient (enlarged (at1x, rendered.getBounds(), juce::Graphics::highResamplingQuality));
+        const auto blocks = meanGradient (enlarged (at1x, rendered.getBounds(), juce::Graphics::lowResamplingQuality));
 
-        std::cout << "[ measured ] mean luminance gradient at " << scale << "x: " << sharp
-                  << ", the 1x window enlarged: " << soft << " (ratio " << sharp / soft << ")\n";
-        EXPECT_GT (sharp, 1.1 * soft);
+        std::cout << "[ measured ] mean luminance gradient at " << scale << "x: " << sharp << "; the 1x window enlarged: "
+                  << smooth << " smoothly (ratio " << sharp / smooth << "), " << blocks << " in blocks (ratio "
+                  << sharp / blocks << ")\n";
+        EXPECT_GT (sharp, 1.1 * smooth);
+        EXPECT_GT (sharp, blocks);
     }
 }
 
 // A figure for the notes, not a limit: one whole paint, as each 50 ms tick asks.
 TEST_F (WindowScale, MeasuresOnePaint)
 {
-    for (auto scale : { 1.0f, 2.0f })
+    for (auto scale : { 1.0f, 1.5f, 2.0f })
     {
         juce::Image target (juce::Image::ARGB, juce::roundToInt (632 * scale), juce::roundToInt (340 * scale), true);
         juce::Graphics g (target);
@@ -187,4 +191,35 @@ TEST_F (WindowScale, MeasuresOnePaint)
         const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
         std::cout << "[ measured ] one paint at " << scale << "x: " << elapsed.count() / paints << " ms\n";
     }
+}
+
+TEST (ImageResampler, KeepsFlatColourAndAnImageAtItsOwnSize)
+{
+    // Edges and ripples must leave a flat colour as it was, to the borders.
+    for (auto colour : { juce::Colour (0xff804020), juce::Colour (0x80ff8000), juce::Colour (0x00000000) })
+    {
+        juce::Image flat (juce::Image::ARGB, 40, 30, false);
+        flat.clear (flat.getBounds(), colour);
+        const auto expected = flat.getPixelAt (0, 0);
+
+        for (auto size : { juce::Point<int> (30, 23), juce::Point<int> (21, 15), juce::Point<int> (61, 45), juce::Point<int> (40, 30) })
+        {
+            SCOPED_TRACE (testing::Message() << colour.toString() << " to " << size.x << "x" << size.y);
+            const auto out = ImageResampler::resampled (flat, size.x, size.y);
+            ASSERT_EQ (out.getBounds(), juce::Rectangle<int> (size.x, size.y));
+            int off = 0;
+
+            for (int y = 0; y < size.y; ++y)
+                for (int x = 0; x < size.x; ++x)
+                    if (out.getPixelAt (x, y) != expected)
+                        ++off;
+
+            EXPECT_EQ (off, 0);
+        }
+    }
+
+    // At its own size a picture comes back as it is.
+    const auto strip = TolvoPictures::get (Picture::digitStrip, 2);
+    EXPECT_TRUE (samePixels (ImageResampler::resampled (strip, strip.getWidth(), strip.getHeight()),
+                             strip.convertedToFormat (juce::Image::ARGB)));
 }
