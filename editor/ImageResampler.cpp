@@ -56,7 +56,7 @@ Taps tapsFor (int sourceSize, int size)
         for (int k = 0; k < n; ++k)
             sum += lanczos ((lo + k - centre) * stretch);
 
-        for (int k = 0; k < n; ++k)
+        for (int k = 0; k < n && sum != 0.0; ++k)
             t.weight (i, k) = (float) (lanczos ((lo + k - centre) * stretch) / sum);
 
         t.first[(size_t) i] = lo;
@@ -71,13 +71,13 @@ juce::uint8 toByte (float v) { return (juce::uint8) juce::jlimit (0, 255, (int) 
 
 juce::Image ImageResampler::resampled (const juce::Image& source, int width, int height)
 {
+    if (! source.isValid() || width <= 0 || height <= 0)
+        return {};
+
     const auto in = source.convertedToFormat (juce::Image::ARGB);
     const auto sw = in.getWidth();
     const auto sh = in.getHeight();
     juce::Image out (juce::Image::ARGB, width, height, false);
-
-    if (sw <= 0 || sh <= 0 || width <= 0 || height <= 0)
-        return out;
 
     const auto across = tapsFor (sw, width);
     const auto down = tapsFor (sh, height);
