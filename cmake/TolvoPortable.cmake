@@ -74,13 +74,14 @@ list(TRANSFORM core_libraries REPLACE "^z$" "${TOLVO_DEPS_PREFIX}/lib/libz.a")
 get_target_property(core_target juce::juce_core ALIASED_TARGET)
 set_target_properties(${core_target} PROPERTIES INTERFACE_LINK_LIBRARIES "${core_libraries}")
 
-# The static C++ runtime asks for glibc 2.36's arc4random; every binary
-# (all link the shared code) gets a stand-in of its own.
+# The static C++ runtime asks for glibc 2.36's arc4random; every binary that
+# links the shared code (all that are shipped do) gets a stand-in of its own.
 target_sources(tolvo_core INTERFACE ${PROJECT_SOURCE_DIR}/cmake/arc4random.c)
+target_link_options(tolvo_core INTERFACE -Wl,--wrap=arc4random)
 
 # Symbols of the static libraries stay inside each binary, and the C++
 # runtime is part of it.
 # (Flags rather than add_link_options: the VST3's target exists already.)
 foreach(kind EXE SHARED MODULE)
-    string(APPEND CMAKE_${kind}_LINKER_FLAGS " -static-libstdc++ -Wl,--exclude-libs,ALL -Wl,--wrap=arc4random")
+    string(APPEND CMAKE_${kind}_LINKER_FLAGS " -static-libstdc++ -Wl,--exclude-libs,ALL")
 endforeach()
