@@ -11,7 +11,10 @@
 # shared libraries. Included after juce_add_plugin, before the targets
 # in subfolders.
 set(portable_default OFF)
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_BUILD_TYPE STREQUAL "Release" AND NOT TOLVO_SANITIZE)
+# scripts/build-deps builds with the host's compiler, so a cross build is
+# left out until it passes its own.
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_BUILD_TYPE STREQUAL "Release" AND NOT TOLVO_SANITIZE
+   AND NOT CMAKE_CROSSCOMPILING)
     set(portable_default ON)
 endif()
 option(TOLVO_PORTABLE "Link Linux binaries for every distribution (docs/packaging.md)" ${portable_default})
