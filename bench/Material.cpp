@@ -202,7 +202,8 @@ Material sampledKit (int frames, double rate)
 
 // Speech-like: syllables of a glottal pulse train (100 to 220 Hz, gliding)
 // through two vowel formants, consonants of filtered noise, pauses between
-// words; the right channel is the left with a little delay and colour.
+// words over a room tone; the right channel is the left with a little delay
+// and colour.
 Material speech (int frames, double rate)
 {
     std::mt19937 random (31u);
@@ -232,7 +233,7 @@ Material speech (int frames, double rate)
 
     std::vector<double> l ((size_t) frames);
     Resonator f1, f2, hiss;
-    double phase = 0.0;
+    double phase = 0.0, room = 0.0;
     size_t i = 0;
     while (i < (size_t) frames)
     {
@@ -262,9 +263,13 @@ Material speech (int frames, double rate)
                 l[i] = loud * envelope * (f1 (source) * 6.0 + f2 (source) * 3.0);
             }
         }
+        // Room tone between words: low, and mostly low in frequency.
         const double pause = 0.05 + 0.3 * unit (random);
         for (double u = 0.0; u < pause && i < (size_t) frames; u += 1.0 / rate, ++i)
-            l[i] = 0.0005 * white (random);
+        {
+            room = 0.995 * room + 0.005 * white (random);
+            l[i] = 0.02 * room;
+        }
     }
 
     std::vector<double> r ((size_t) frames);
