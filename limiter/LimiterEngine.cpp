@@ -16,6 +16,10 @@ constexpr double engineKneeDb = 0.1;
 // out: up to about 1.09 MHz. Faster rates take the general law.
 constexpr double negligibleAttack = 1e-20;
 
+// Segments shorter than this, not wrapping round the ring, are measured
+// without the vector kernel's call (three in four on noisy material).
+constexpr int shortSegment = 8;
+
 constexpr double pi = 3.14159265358979323846;
 constexpr double dbPerNeper = 8.68588963806503655302; // 20 / ln 10: glibc's log is faster than its log10
 
@@ -116,13 +120,37 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     RunMeasure runs[2];
     int numRuns = 0;
     int count = 0;
+    int shortQ = -1;
 
-    walkSegment (first, [&] (int from, int to)
-                 {
-                     measureRun (ring + from, to - from, runs[numRuns++]);
-                     count += to - from; });
-    if (count == 0)
-        return;
+    if (first < writePosition && writePosition - first < shortSegment)
+    {
+        // Most segments are this short: measured here, one by one, keeping
+        // the place the peak held before it last moved (q, below) as well.
+        RunMeasure& m = runs[numRuns++];
+        int before = 0;
+        for (int k = 0; k < writePosition - first; ++k)
+        {
+            const double x = ring[first + k];
+            const double magnitude = std::abs (x);
+            const bool rises = magnitude > m.peak;
+            before = rises ? m.peakAt : before;
+            m.peakAt = rises ? k : m.peakAt;
+            m.peak = rises ? magnitude : m.peak;
+            m.sumSq += x * x;
+            m.hasZero = m.hasZero || x == 0.0;
+        }
+        count = writePosition - first;
+        shortQ = first + before;
+    }
+    else
+    {
+        walkSegment (first, [&] (int from, int to)
+                     {
+                         measureRun (ring + from, to - from, runs[numRuns++]);
+                         count += to - from; });
+        if (count == 0)
+            return;
+    }
 
     // The peak p is the first position of the largest |x|.
     const RunMeasure& a = runs[0];
@@ -152,13 +180,16 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     {
         // The other candidate q is where the largest |x| before p first occurs,
         // the position p held before it last moved (the segment's start if none).
-        RunMeasure before;
-        measureRun (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt, before);
-        int q = first;
-        if (! peakInFirst && a.peak >= before.peak && a.peak > 0.0)
-            q = first + a.peakAt;
-        else if (before.peak > 0.0)
-            q = (peakInFirst ? first : 0) + before.peakAt;
+        int q = shortQ >= 0 ? shortQ : first;
+        if (shortQ < 0)
+        {
+            RunMeasure before;
+            measureRun (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt, before);
+            if (! peakInFirst && a.peak >= before.peak && a.peak > 0.0)
+                q = first + a.peakAt;
+            else if (before.peak > 0.0)
+                q = (peakInFirst ? first : 0) + before.peakAt;
+        }
 
         // Both lie inside the segment: a half-wave that opens on its peak is
         // never judged by unrelated audio elsewhere in the ring.
