@@ -103,7 +103,7 @@ V expOfSmall (D d, V x)
 // taken afresh; in between, each is the one a vector earlier times exp(d),
 // d = c (held - target) r^k (1 - r^n), from the short series where d is that
 // small, which keeps their rounding under some 1e-14. There, the fresh gains
-// are one scalar exp for the first lane and the series for the others' ratio
+// are one exp for the first lane and the series for the others' ratio
 // to it, a shorter chain than the vector exponential.
 constexpr int anchorSpan = 256;
 constexpr double largestSeriesExponent = 1.0 / 64.0;
@@ -146,7 +146,7 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
             series = seriesScale * hn::GetLane (powers) <= largestSeriesExponent;
 
         if (k % anchorSpan == 0 && series)
-            gain = hn::Mul (hn::Set (d, std::exp (-gainPerDb * hn::GetLane (y))),
+            gain = hn::Mul (hn::Exp (d, hn::Set (d, -gainPerDb * hn::GetLane (y))),
                             expOfSmall (d, hn::Mul (hn::Sub (hn::Set (d, hn::GetLane (powers)), powers), hn::Set (d, gainPerDb * excess))));
         else if (! series)
             gain = hn::Exp (d, hn::Mul (y, hn::Set (d, -gainPerDb)));
@@ -190,6 +190,13 @@ double sincPeak (double a1, double a2, double a3, double a4, double b1, double b
     };
     return hn::GetLane (hn::MaxOfLanes (d, hn::Max (most (a1, a2, a3, a4), most (b1, b2, b3, b4))));
 }
+
+double toDecibels (double x)
+{
+    constexpr double dbPerNeper = 8.68588963806503655302; // 20 / ln 10
+    const hn::ScalableTag<double> d;
+    return dbPerNeper * hn::GetLane (hn::Log (d, hn::Set (d, x)));
+}
 } // namespace tolvo::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
 
@@ -199,12 +206,15 @@ namespace tolvo
 HWY_EXPORT (measure);
 HWY_EXPORT (releaseGain);
 HWY_EXPORT (sincPeak);
+HWY_EXPORT (toDecibels);
 } // namespace tolvo
 using namespace tolvo;
 
 void measureRun (const double* x, int n, RunMeasure& m) noexcept { return HWY_DYNAMIC_DISPATCH (measure) (x, n, &m); }
 
 double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept { return HWY_DYNAMIC_DISPATCH (releaseGain) (x, n, held, target, r); }
+
+double decibels (double x) noexcept { return HWY_DYNAMIC_DISPATCH (toDecibels) (x); }
 
 double sincPeakOfTwo (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4) noexcept
 {
