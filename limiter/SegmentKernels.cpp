@@ -156,7 +156,7 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
         const auto v = hn::LoadU (d, x + k);
         hn::StoreU (hn::IfThenElse (hn::FirstN (d, (size_t) (n - k)), hn::Mul (v, hn::Min (gain, one)), v), d, x + k);
 
-        if (series)
+        if (series && k + lanes < n) // the next vector's gains, if there is one
             gain = hn::Mul (gain, expOfSmall (d, hn::Mul (powers, hn::Set (d, seriesScale))));
 
         powers = hn::Mul (powers, step);
