@@ -112,6 +112,15 @@ TEST (GainComputer, ReleaseCoefficientFollowsTheTimeAndTheRate)
     EXPECT_EQ (releaseAt (20.0, 48000.0), std::exp (-1000.0 / (48000.0 * 20.0)));
     EXPECT_EQ (releaseAt (20.0, 44100.0), std::exp (-1000.0 / (44100.0 * 20.0)));
 
+    // Over the whole range of release times and rates, near 0 from a series:
+    // at most one ulp from the C library's.
+    for (double rate : { 8000.0, 44100.0, 48000.0, 192000.0, 2000000.0 })
+        for (double ms = 0.01; ms <= 100.0; ms *= 1.37)
+        {
+            const double expected = std::exp (-1000.0 / (rate * ms));
+            EXPECT_NEAR (releaseAt (ms, rate), expected, 2.3e-16 * expected) << rate << " Hz, " << ms << " ms";
+        }
+
     // The other channel keeps its own, untouched state.
     EXPECT_EQ (engine.getReleaseCoefficient (1), 0.0);
 }
