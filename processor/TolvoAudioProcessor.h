@@ -15,7 +15,8 @@ class LimiterEngine;
 class TolvoAudioProcessor : public juce::AudioProcessor
 {
 public:
-    TolvoAudioProcessor();
+    // The host is the one the framework recognises unless another is named.
+    explicit TolvoAudioProcessor (juce::PluginHostType::HostType host = juce::PluginHostType().type);
     ~TolvoAudioProcessor() override;
 
     const juce::String getName() const override;
@@ -42,15 +43,6 @@ public:
     // the bypass where a run of bypassed blocks begins.
     void setNonRealtime (bool isNonRealtime) noexcept override;
 
-    // Returns to the state of a freshly made processor prepared at the last
-    // prepare's rate: an empty engine and an empty bypass delay.
-    void restart();
-
-    // The processor the plug-in factory last made on the calling thread, or
-    // null; forgets it, so a format layer can find the processor behind each
-    // handle it gives its host.
-    static TolvoAudioProcessor* takeLastMade() noexcept;
-
     double getTailLengthSeconds() const override;
     bool acceptsMidi() const override;
     bool producesMidi() const override;
@@ -74,11 +66,9 @@ public:
     juce::AudioParameterBool* enableParam = nullptr;
     juce::AudioParameterFloat* levelParam = nullptr;
 
-    // The host as the framework recognised it; its public type lets tests
-    // play any host.
+private:
     juce::PluginHostType hostType;
 
-private:
     bool isLatencyExemptHost() const;
     bool isBitwigHost() const;
     bool keepsLatencyWhenBypassed() const;

@@ -93,8 +93,7 @@ TEST (Processor, LatencyFollowsTheHostClass)
                     Case { Host::SteinbergTestHost, true }, Case { Host::Reaper, false } })
     {
         SCOPED_TRACE ((int) c.host);
-        TolvoAudioProcessor p;
-        p.hostType.type = c.host;
+        TolvoAudioProcessor p (c.host);
         LatencyListener listener;
         p.addListener (&listener);
 
@@ -119,8 +118,7 @@ TEST (Processor, LookaheadIsThirtyMillisecondsTruncated)
 {
     for (auto [rate, expected] : { std::pair { 44100.0, 1323 }, { 48000.0, 1440 }, { 88200.0, 2646 }, { 96000.0, 2880 }, { 192000.0, 5760 }, { 22050.0, 661 } })
     {
-        TolvoAudioProcessor p;
-        p.hostType.type = Host::UnknownHost;
+        TolvoAudioProcessor p (Host::UnknownHost);
         prepare (p, rate);
         EXPECT_EQ (p.getLatencySamples(), expected) << rate;
     }
@@ -128,8 +126,7 @@ TEST (Processor, LookaheadIsThirtyMillisecondsTruncated)
 
 TEST (Processor, BitwigKeepsTheEngineAcrossSameRatePrepares)
 {
-    TolvoAudioProcessor p;
-    p.hostType.type = Host::BitwigStudio;
+    TolvoAudioProcessor p (Host::BitwigStudio);
     setLayout (p, juce::AudioChannelSet::mono());
     prepare (p, 48000.0);
     EXPECT_EQ (p.getLatencySamples(), 1440);
@@ -157,8 +154,7 @@ TEST (Processor, BitwigKeepsTheEngineAcrossSameRatePrepares)
 
 TEST (Processor, OrdinaryHostEmptiesTheEngineOnEveryPrepare)
 {
-    TolvoAudioProcessor p;
-    p.hostType.type = Host::UnknownHost;
+    TolvoAudioProcessor p (Host::UnknownHost);
     setLayout (p, juce::AudioChannelSet::mono());
     prepare (p, 48000.0);
 
@@ -306,8 +302,7 @@ TEST (Processor, BadRatesAndBuffersPassBlocksUntouched)
 
     for (double rate : { 0.0, -48000.0, 50.0, nan, inf, 1e300 })
     {
-        TolvoAudioProcessor p;
-        p.hostType.type = Host::UnknownHost;
+        TolvoAudioProcessor p (Host::UnknownHost);
         prepare (p, rate);
         EXPECT_EQ (p.getLatencySamples(), 0) << rate;
 
