@@ -8,7 +8,6 @@
 #include "tools/render/LoudnessMeter.h"
 #include "tools/render/OutputTarget.h"
 #include "tools/render/OverCounter.h"
-#include "tools/render/ProgressBar.h"
 #include "tools/render/RenderError.h"
 #include "tools/render/TemporaryOutput.h"
 #include "tools/render/WaveformPlot.h"
@@ -18,7 +17,7 @@
 #include <unistd.h>
 
 FileRenderer::FileRenderer (const RenderOptions& renderOptions, const RenderJob& renderJob, const std::vector<juce::File>& inputs) :
-    options (renderOptions), job (renderJob), started (juce::Time::getMillisecondCounterHiRes())
+    options (renderOptions), job (renderJob)
 {
     reader = std::make_unique<AudioFileReader> (job.input, job.inputName);
     if ((reader->getAvailableFrames() < reader->getDeclaredFrames() || reader->getMissingBytes() > 0) && ! options.allowTruncated)
@@ -80,7 +79,7 @@ juce::String FileRenderer::truncationMessage (juce::int64 present) const
            + "; add --allow-truncated to render " + (present < reader->getDeclaredFrames() ? "those" : "it");
 }
 
-RenderReport FileRenderer::run (bool showProgress)
+RenderReport FileRenderer::run (const std::function<void (double)>& progress)
 {
     const int channels = reader->getNumChannels();
     const int n = options.blockSize;
@@ -102,7 +101,7 @@ RenderReport FileRenderer::run (bool showProgress)
     std::optional<WaveformPlot> plot;
     if (options.plotName.isNotEmpty())
         plot.emplace (channels, reader->getAvailableFrames() + tail, rate);
-    ProgressBar progress (job.input.getFileName(), reader->getAvailableFrames(), showProgress, started);
+    const double totalFrames = (double) juce::jmax<juce::int64> (1, reader->getAvailableFrames());
 
     juce::AudioBuffer<float> block (channels, n), input (channels, n), aligned (channels, n);
     juce::AudioBuffer<float> history (channels, juce::jmax (1, delay));
@@ -192,7 +191,7 @@ RenderReport FileRenderer::run (bool showProgress)
         }
         written += count;
         halfWaves.forgetBefore (overs.getOldestOpenInput());
-        progress.update (written);
+        progress ((double) written / totalFrames);
     }
 
     overs.finish();

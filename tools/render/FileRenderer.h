@@ -3,6 +3,7 @@
 #include "tools/render/RenderOptions.h"
 #include "tools/render/RenderReport.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,15 +21,14 @@ public:
     FileRenderer (const RenderOptions& options, const RenderJob& job, const std::vector<juce::File>& inputs);
     ~FileRenderer();
 
-    /** Renders the file and returns its report; throws RenderError. */
-    RenderReport run (bool showProgress);
+    /** Renders the file and returns its report; throws RenderError. `progress` hears the part done, 0 to 1. */
+    RenderReport run (const std::function<void (double)>& progress);
 
 private:
     juce::String truncationMessage (juce::int64 present) const;
 
     const RenderOptions& options;
     const RenderJob& job;
-    double started; // ms, for the progress bar
     std::unique_ptr<AudioFileReader> reader;
     std::unique_ptr<TolvoAudioProcessor> processor;
     std::unique_ptr<AudioFileWriter> writer;

@@ -4,6 +4,9 @@
 #include "processor/TolvoParameters.h"
 #include "tools/render/RenderError.h"
 #include "tools/render/StrictNumber.h"
+#include "tools/render/TemporaryOutput.h"
+
+#include <thread>
 
 namespace
 {
@@ -36,6 +39,8 @@ const char* RenderOptions::usage()
            "  --json             print the report as JSON\n"
            "  --plot FILE.png    draw input, output and gain reduction (one IN only)\n"
            "  -q, --quiet        no progress bar and no text report\n"
+           "  -j N               render up to N files at once, 1 to 64 (default: the\n"
+           "                     number of cores)\n"
            "Output format follows OUT's name: .aif/.aiff/.aifc AIFF, .flac FLAC (16 or\n"
            "24 bits), anything else WAV (RF64 past 4 GB).\n"
            "Exit status: 0 all rendered, 1 a file failed, 2 the command line is wrong.\n";
@@ -44,6 +49,7 @@ const char* RenderOptions::usage()
 RenderOptions RenderOptions::parse (const juce::StringArray& args)
 {
     RenderOptions options;
+    options.threads = juce::jlimit (1, TemporaryOutput::maximumThreads, (int) std::thread::hardware_concurrency());
     juce::StringArray files;
     juce::String directory;
 
@@ -74,6 +80,14 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
                 || text.getIntValue() < 1 || text.getIntValue() > maximumBlockSize)
                 throw UsageError { "--block must be a whole number from 1 to " + juce::String (maximumBlockSize) + ", not '" + text + "'" };
             options.blockSize = text.getIntValue();
+        }
+        else if (arg == "-j")
+        {
+            const auto text = value();
+            if (! text.containsOnly ("0123456789") || text.isEmpty() || text.length() > 7
+                || text.getIntValue() < 1 || text.getIntValue() > TemporaryOutput::maximumThreads)
+                throw UsageError { "-j must be a whole number from 1 to " + juce::String (TemporaryOutput::maximumThreads) + ", not '" + text + "'" };
+            options.threads = text.getIntValue();
         }
         else if (arg == "--bits")
         {
