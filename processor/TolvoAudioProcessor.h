@@ -84,7 +84,8 @@ private:
     double lastSampleRate = 0.0;
 
     // After a release the next prepare starts from a fresh engine, so a host's
-    // deactivate and activate equal a fresh start.
+    // deactivate and activate equal a fresh start; not in Bitwig, which
+    // prepares on every transport start (see prepareToPlay).
     bool freshStartPending = false;
 
     // Host bypass: the unlimited delayed signal, the blocks begun so far (one

@@ -3,6 +3,7 @@
 #include "processor/TolvoAudioProcessor.h"
 
 #include "AllocationCounter.h"
+#include "LockCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -188,7 +189,7 @@ TEST (Programs, OnlyVst3NamesTheFactoryProgram)
         EXPECT_EQ (makeFor (wrapper)->getProgramName (0), name) << wrapper;
 }
 
-TEST (HostBypass, AllocatesNothing)
+TEST (HostBypass, AllocatesAndLocksNothing)
 {
     auto p = makeFor (juce::AudioProcessor::wrapperType_VST3);
     auto block = loudNoise (512, 10);
@@ -198,7 +199,9 @@ TEST (HostBypass, AllocatesNothing)
     {
         p->setNonRealtime (false);
         const AllocationCounter counter;
+        const LockCounter locks;
         p->processBlockBypassed (block, midi);
         EXPECT_EQ (counter.count(), 0u);
+        EXPECT_EQ (locks.count(), 0u);
     }
 }

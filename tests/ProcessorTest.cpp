@@ -1,11 +1,13 @@
 #include "processor/TolvoAudioProcessor.h"
 
 #include "AllocationCounter.h"
+#include "LockCounter.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 namespace
 {
@@ -356,8 +358,17 @@ TEST (Processor, OddBlockSizesGiveTheSameOutput)
         ASSERT_EQ (a[i], b[i]) << i;
 }
 
-TEST (Processor, ProcessingAllocatesNothing)
+TEST (Processor, ProcessingAllocatesAndLocksNothing)
 {
+    {
+        // The counter sees a lock, or it would prove nothing.
+        const LockCounter seen;
+        std::mutex m;
+        m.lock();
+        m.unlock();
+        ASSERT_EQ (seen.count(), 1u);
+    }
+
     TolvoAudioProcessor p;
     prepare (p, 48000.0, 512);
     juce::MidiBuffer midi;
@@ -365,6 +376,7 @@ TEST (Processor, ProcessingAllocatesNothing)
     auto floats = sineBlock (2, 2048, 2.0f);
 
     AllocationCounter counter;
+    const LockCounter locks;
     for (int i = 0; i < 50; ++i)
     {
         for (int ch = 0; ch < 2; ++ch)
@@ -374,4 +386,5 @@ TEST (Processor, ProcessingAllocatesNothing)
         p.processBlock (floats, midi);
     }
     EXPECT_EQ (counter.count(), 0u);
+    EXPECT_EQ (locks.count(), 0u);
 }
