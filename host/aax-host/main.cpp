@@ -273,59 +273,106 @@ int usageError (const std::string& message)
     return 2;
 }
 
-int render (int argc, char** argv)
+// What `render` is asked to do.
+struct RenderRequest
 {
-    std::vector<std::string> positional;
-    std::string level;
+    std::string library, input, output;
+    std::string level; // as given, for the plug-in to read; empty for its default
     bool bypass = false, force = false;
     long block = 512;
+};
 
+// Reads render's arguments; a usage message, or empty when they are good.
+std::string readRenderArguments (int argc, char** argv, RenderRequest& request)
+{
+    std::vector<std::string> positional;
     for (int i = 2; i < argc; ++i)
     {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-
         if (arg == "--level" || arg == "--block")
         {
-            if (! hasValue)
-                return usageError (arg + " needs a value");
+            if (i + 1 >= argc)
+                return arg + " needs a value";
             const std::string text = argv[++i];
             if (arg == "--level")
             {
                 // Refused, not clamped: a level the plug-in would change is not the one asked for.
                 const auto number = parseStrictNumber (text);
                 if (! number || *number < TolvoParameters::levelMinimumDb || *number > TolvoParameters::levelMaximumDb)
-                    return usageError ("--level must be a number from -6.0 to 0.0, not '" + text + "'");
-                level = text;
+                    return "--level must be a number from -6.0 to 0.0, not '" + text + "'";
+                request.level = text;
+                continue;
             }
-            else
-            {
-                const bool digits = ! text.empty() && text.size() <= 7 && text.find_first_not_of ("0123456789") == std::string::npos;
-                block = digits ? std::strtol (text.c_str(), nullptr, 10) : 0;
-                if (block < 1 || block > maximumBlockSize)
-                    return usageError ("--block must be a whole number from 1 to " + std::to_string (maximumBlockSize) + ", not '" + text + "'");
-            }
+            const bool digits = ! text.empty() && text.size() <= 7 && text.find_first_not_of ("0123456789") == std::string::npos;
+            request.block = digits ? std::strtol (text.c_str(), nullptr, 10) : 0;
+            if (request.block < 1 || request.block > maximumBlockSize)
+                return "--block must be a whole number from 1 to " + std::to_string (maximumBlockSize) + ", not '" + text + "'";
         }
         else if (arg == "--bypass")
-            bypass = true;
+            request.bypass = true;
         else if (arg == "--force")
-            force = true;
+            request.force = true;
         else if (arg.size() > 1 && arg[0] == '-')
-            return usageError ("unknown option " + arg);
+            return "unknown option " + arg;
         else
             positional.push_back (arg);
     }
-
     if (positional.size() != 3)
-        return usageError ("render takes LIB IN.wav OUT.wav");
+        return "render takes LIB IN.wav OUT.wav";
+    request.library = positional[0];
+    request.input = positional[1];
+    request.output = positional[2];
+    return {};
+}
 
-    const std::string& path = positional[0];
-    const std::string& inPath = positional[1];
-    const std::string& outPath = positional[2];
+// Runs `input` through one instance as asked; an error message, or empty.
+std::string processThroughInstance (const PluginDescription& description, const RenderRequest& request, WavFile& input, WavFile& output)
+{
+    const auto& effect = description.effects.front();
+    const auto* component = findComponent (effect, input.numChannels());
+    if (component == nullptr)
+        return "no component takes " + std::to_string (input.numChannels()) + " channels";
+
+    HostInstance instance (effect, *component, input.sampleRate);
+    const auto created = instance.create();
+    if (created != AAX_SUCCESS)
+        return "the instance did not initialise: " + std::to_string (created);
+
+    if (! request.level.empty())
+    {
+        double normalized = 0;
+        if (instance.effect()->GetParameterValueFromString (TolvoParameters::levelId, &normalized, AAX_CString (request.level.c_str())) != AAX_SUCCESS)
+            return "the plug-in does not read the level '" + request.level + "'";
+        instance.setParameter (TolvoParameters::levelId, normalized);
+    }
+    if (request.bypass)
+        instance.setParameter (instance.masterBypassID(), 1.0);
+
+    // The delay stays in the output, so the input runs on by the latency
+    // in silence for its last samples to come out; bypassed, nothing is delayed.
+    const int latency = instance.latencyReports.empty() ? 0 : instance.latencyReports.back();
+    const auto frames = input.numFrames();
+    if (! request.bypass)
+        for (auto& channel : input.channels)
+            channel.resize (frames + static_cast<size_t> (std::max (0, latency)), 0.0f);
+
+    output = instance.processInBlocks (input, static_cast<size_t> (request.block));
+
+    std::fprintf (stderr, "tolvo-aax-host: %zu frames at %g Hz, %d channel(s), latency %d samples%s\n",
+                  frames, input.sampleRate, input.numChannels(), latency,
+                  request.bypass ? ", Master Bypass on" : "");
+    return {};
+}
+
+int render (int argc, char** argv)
+{
+    RenderRequest request;
+    if (const auto wrong = readRenderArguments (argc, argv, request); ! wrong.empty())
+        return usageError (wrong);
 
     try
     {
-        OutputTarget::check (outPath, outPath, { inPath }, force);
+        OutputTarget::check (request.output, request.output, { request.input }, request.force);
     }
     catch (const FileError& e)
     {
@@ -334,74 +381,30 @@ int render (int argc, char** argv)
 
     // A device or a pipe would be read without end.
     std::error_code status;
-    if (! std::filesystem::is_regular_file (std::filesystem::u8path (inPath), status))
-        return fail ("cannot read " + inPath + ": not a regular file");
+    if (! std::filesystem::is_regular_file (std::filesystem::u8path (request.input), status))
+        return fail ("cannot read " + request.input + ": not a regular file");
 
-    WavFile input;
-    auto error = WavFile::read (inPath, input);
-
+    WavFile input, output;
+    auto error = WavFile::read (request.input, input);
     if (! error.empty())
         return fail (error);
 
     AaxHost host;
     PluginDescription description;
-
-    if (! open (host, path.c_str(), description, error))
+    if (! open (host, request.library.c_str(), description, error))
         return fail (error);
-
-    const auto& effect = description.effects.front();
-    const auto* component = findComponent (effect, input.numChannels());
-
-    if (component == nullptr)
-        return fail ("no component takes " + std::to_string (input.numChannels()) + " channels");
-
-    WavFile output;
-
-    {
-        HostInstance instance (effect, *component, input.sampleRate);
-        const auto created = instance.create();
-
-        if (created != AAX_SUCCESS)
-            return fail ("the instance did not initialise: " + std::to_string (created));
-
-        if (! level.empty())
-        {
-            double normalized = 0;
-
-            if (instance.effect()->GetParameterValueFromString (TolvoParameters::levelId, &normalized, AAX_CString (level.c_str())) != AAX_SUCCESS)
-                return fail ("the plug-in does not read the level '" + level + "'");
-
-            instance.setParameter (TolvoParameters::levelId, normalized);
-        }
-
-        if (bypass)
-            instance.setParameter (instance.masterBypassID(), 1.0);
-
-        // The delay stays in the output, so the input runs on by the latency
-        // in silence for its last samples to come out; bypassed, nothing is delayed.
-        const int latency = instance.latencyReports.empty() ? 0 : instance.latencyReports.back();
-        const auto frames = input.numFrames();
-        if (! bypass)
-            for (auto& channel : input.channels)
-                channel.resize (frames + static_cast<size_t> (std::max (0, latency)), 0.0f);
-
-        output = instance.processInBlocks (input, static_cast<size_t> (block));
-
-        std::fprintf (stderr, "tolvo-aax-host: %zu frames at %g Hz, %d channel(s), latency %d samples%s\n",
-                      frames, input.sampleRate, input.numChannels(), latency,
-                      bypass ? ", Master Bypass on" : "");
-    }
-
+    error = processThroughInstance (description, request, input, output);
+    if (! error.empty())
+        return fail (error);
     host.shutdown();
 
     try
     {
-        TemporaryOutput temp (outPath, outPath);
+        TemporaryOutput temp (request.output, request.output);
         ::close (temp.takeDescriptor());
-        error = WavFile::write (temp.getPath(), output);
-        if (! error.empty())
-            return fail ("cannot write " + outPath);
-        temp.commit (force);
+        if (! WavFile::write (temp.getPath(), output).empty())
+            return fail ("cannot write " + request.output);
+        temp.commit (request.force);
     }
     catch (const FileError& e)
     {
