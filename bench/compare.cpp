@@ -1,8 +1,12 @@
 // Side-by-side cost and quality of Tolvo and Debian's LV2 peak limiters, all
 // hosted through lilv on the same generated material, block size and ceiling.
 //
-//   compare [--passes N] [--seconds S] [--only LABEL-PREFIX]
-//           [--material program|sweep|bursts|drums]
+//   compare [--passes N] [--seconds S] [--only LABEL-PREFIX] [--material NAME]
+//   compare --per-material [--passes N] [--seconds S]
+//
+// By default the material is a mix of four kinds (program, sweep, pink
+// bursts, drums); --material takes any one of bench/Material's kinds, and
+// --per-material times each kind alone at 48 kHz, one row each.
 //
 // Per plug-in and rate: CPU time per stereo frame (median of the timed passes
 // after one warm-up pass, thread CPU time; the plug-ins take their passes in
@@ -12,7 +16,7 @@
 
 #include "HostedPlugin.h"
 #include "LilvHost.h"
-#include "tools/ProgramSignal.h"
+#include "Material.h"
 
 #include <ebur128.h>
 
@@ -23,21 +27,13 @@
 #include <ctime>
 #include <functional>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace
 {
-constexpr double pi = 3.14159265358979323846;
 constexpr int blockSize = 512;
 constexpr double ceilingDb = -0.1;
-
-struct Stereo
-{
-    std::string name;
-    std::vector<float> left, right;
-};
 
 struct Contender
 {
@@ -45,95 +41,6 @@ struct Contender
     std::string uri;
     std::function<void (HostedPlugin&)> setCeiling;
 };
-
-// ---------------------------------------------------------------------------
-// Material: program-like, 10 s or more each.
-
-Stereo fromDouble (std::string name, const std::vector<double>& l, const std::vector<double>& r, double peak)
-{
-    double largest = 0.0;
-    for (size_t i = 0; i < l.size(); ++i)
-        largest = std::max ({ largest, std::abs (l[i]), std::abs (r[i]) });
-
-    const double scale = largest > 0.0 && peak > 0.0 ? peak / largest : 1.0;
-    Stereo s { std::move (name), {}, {} };
-    for (size_t i = 0; i < l.size(); ++i)
-    {
-        s.left.push_back ((float) (l[i] * scale));
-        s.right.push_back ((float) (r[i] * scale));
-    }
-    return s;
-}
-
-Stereo programMaterial (int frames, double rate)
-{
-    return fromDouble ("program", makeProgramSignal (frames, rate, 0), makeProgramSignal (frames, rate, 1), 0.0);
-}
-
-Stereo sweep (int frames, double rate)
-{
-    // Logarithmic, 20 Hz to 20 kHz, at +3 dBFS.
-    std::vector<double> l ((size_t) frames), r ((size_t) frames);
-    const double duration = frames / rate, k = std::log (1000.0);
-    for (int i = 0; i < frames; ++i)
-    {
-        const double t = i / rate;
-        const double phase = 2.0 * pi * 20.0 * duration / k * (std::exp (k * t / duration) - 1.0);
-        l[(size_t) i] = std::sin (phase);
-        r[(size_t) i] = std::sin (phase + 0.5);
-    }
-    return fromDouble ("sweep", l, r, 1.41);
-}
-
-Stereo pinkBursts (int frames, double rate)
-{
-    // Pink noise (Kellet's filter) in 250 ms bursts with silence between.
-    std::mt19937 random (1234u);
-    std::uniform_real_distribution<double> white (-1.0, 1.0);
-    std::vector<double> ch[2];
-    for (auto& x : ch)
-    {
-        double b0 = 0, b1 = 0, b2 = 0;
-        x.resize ((size_t) frames);
-        for (int i = 0; i < frames; ++i)
-        {
-            const double w = white (random);
-            b0 = 0.99765 * b0 + w * 0.0990460;
-            b1 = 0.96300 * b1 + w * 0.2965164;
-            b2 = 0.57000 * b2 + w * 1.0526913;
-            const bool on = std::fmod (i / rate, 0.5) < 0.25;
-            x[(size_t) i] = on ? b0 + b1 + b2 + w * 0.1848 : 0.0;
-        }
-    }
-    return fromDouble ("pink bursts", ch[0], ch[1], 2.0);
-}
-
-Stereo drums (int frames, double rate)
-{
-    // Kick, snare and hats at 120 BPM, with some velocity variation.
-    std::mt19937 random (99u);
-    std::uniform_real_distribution<double> white (-1.0, 1.0);
-    std::vector<double> l ((size_t) frames), r ((size_t) frames);
-    double hatLow = 0.0;
-    for (int i = 0; i < frames; ++i)
-    {
-        const double t = i / rate;
-        const double beat = std::fmod (t, 0.5), eighth = std::fmod (t, 0.25);
-        const int bar = (int) (t / 2.0);
-        const double velocity = 0.8 + 0.2 * std::sin (bar * 1.7);
-        const double n = white (random);
-        hatLow = 0.7 * hatLow + 0.3 * n;
-
-        const double kick = velocity * std::exp (-beat * 12.0) * std::sin (2.0 * pi * (45.0 * beat + 3.5 * (1.0 - std::exp (-beat * 25.0))));
-        const double snareTime = std::fmod (t + 0.5, 1.0);
-        const double snare = std::exp (-snareTime * 30.0) * (0.8 * n + 0.4 * std::sin (2.0 * pi * 185.0 * snareTime));
-        const double hat = 0.5 * std::exp (-eighth * 180.0) * (n - hatLow);
-
-        l[(size_t) i] = kick + snare + 1.2 * hat;
-        r[(size_t) i] = kick + 0.9 * snare + 0.8 * hat;
-    }
-    return fromDouble ("drums", l, r, 2.5);
-}
 
 // ---------------------------------------------------------------------------
 // Measurement.
@@ -145,7 +52,7 @@ double threadSeconds()
     return (double) ts.tv_sec + 1e-9 * (double) ts.tv_nsec;
 }
 
-void runThrough (HostedPlugin& plugin, const Stereo& in, std::vector<float>& outLeft, std::vector<float>& outRight)
+void runThrough (HostedPlugin& plugin, const Material& in, std::vector<float>& outLeft, std::vector<float>& outRight)
 {
     const int frames = (int) in.left.size();
     for (int start = 0; start < frames; start += blockSize)
@@ -199,7 +106,7 @@ struct Result
 };
 
 // Quality: a fresh instance per material, its latency flushed out with silence.
-Result judge (LilvHost& host, const LilvPlugin* plugin, const Contender& c, const std::vector<Stereo>& materials, double rate)
+Result judge (LilvHost& host, const LilvPlugin* plugin, const Contender& c, const std::vector<Material>& materials, double rate)
 {
     Result result;
     for (const auto& m : materials)
@@ -209,7 +116,7 @@ Result judge (LilvHost& host, const LilvPlugin* plugin, const Contender& c, cons
             return result;
         c.setCeiling (instance);
 
-        Stereo padded = m;
+        Material padded = m;
         padded.left.resize (m.left.size() + (size_t) rate, 0.0f);
         padded.right.resize (m.right.size() + (size_t) rate, 0.0f);
         std::vector<float> outL (padded.left.size()), outR (padded.right.size());
@@ -229,7 +136,7 @@ Result judge (LilvHost& host, const LilvPlugin* plugin, const Contender& c, cons
 }
 
 // Cost: thread CPU time of one pass of an instance through all materials.
-double timePass (HostedPlugin& instance, const std::vector<Stereo>& materials)
+double timePass (HostedPlugin& instance, const std::vector<Material>& materials)
 {
     std::vector<float> outL ((size_t) blockSize), outR ((size_t) blockSize);
     const double start = threadSeconds();
@@ -241,39 +148,60 @@ double timePass (HostedPlugin& instance, const std::vector<Stereo>& materials)
     }
     return threadSeconds() - start;
 }
-} // namespace
-
-int main (int argc, char** argv)
+// Every chosen plug-in's quality (unless `quality` is off), then its cost:
+// one instance each, a warm-up pass, then the timed passes taken in turns, so
+// that a busy moment of the machine falls on all of them alike.
+std::vector<Result> run (LilvHost& host, const std::vector<Contender>& contenders, const std::vector<Material>& materials,
+                         double rate, int passes, bool quality)
 {
-    int passes = 5;
-    double secondsPerMaterial = 10.0;
-    std::string only;
-    std::string material;
-    for (int i = 1; i + 1 < argc; i += 2)
+    size_t framesTimed = 0;
+    for (const auto& m : materials)
+        framesTimed += m.left.size();
+
+    std::vector<Result> results (contenders.size());
+    std::vector<std::unique_ptr<HostedPlugin>> instances (contenders.size());
+    std::vector<std::vector<double>> seconds (contenders.size());
+    for (size_t k = 0; k < contenders.size(); ++k)
     {
-        const std::string option = argv[i];
-        if (option == "--passes")
-            passes = std::max (1, std::atoi (argv[i + 1]));
-        else if (option == "--seconds")
-            secondsPerMaterial = std::max (1.0, std::atof (argv[i + 1]));
-        else if (option == "--only")
-            only = argv[i + 1];
-        else if (option == "--material")
-            material = argv[i + 1];
+        const LilvPlugin* plugin = host.findPlugin (contenders[k].uri);
+        if (plugin == nullptr)
+            continue;
+        if (quality)
+            results[k] = judge (host, plugin, contenders[k], materials, rate);
+        if (results[k].ran || ! quality)
+        {
+            instances[k] = std::make_unique<HostedPlugin> (host, plugin, rate, blockSize);
+            contenders[k].setCeiling (*instances[k]);
+            results[k].ran = instances[k]->isValid();
+            if (! results[k].ran)
+                instances[k].reset();
+        }
     }
 
-    const std::vector<std::string> names = { "program", "sweep", "bursts", "drums" };
-    const auto chosen = std::find (names.begin(), names.end(), material);
-    if (! material.empty() && chosen == names.end())
-    {
-        std::fprintf (stderr, "compare: --material takes program, sweep, bursts or drums\n");
-        return 2;
-    }
+    for (int pass = 0; pass <= passes; ++pass)
+        for (size_t k = 0; k < contenders.size(); ++k)
+            if (instances[k] != nullptr)
+            {
+                const double t = timePass (*instances[k], materials);
+                if (pass > 0)
+                    seconds[k].push_back (t);
+            }
 
-    LilvHost host ({ TOLVO_LV2_BUNDLE "/" }, blockSize);
+    for (size_t k = 0; k < contenders.size(); ++k)
+        if (results[k].ran)
+        {
+            std::sort (seconds[k].begin(), seconds[k].end());
+            const double median = seconds[k][seconds[k].size() / 2];
+            results[k].nsPerFrame = median * 1e9 / (double) framesTimed;
+            results[k].realTimeFactor = ((double) framesTimed / rate) / median;
+        }
+    return results;
+}
+
+std::vector<Contender> allContenders()
+{
     const float ceilingGain = (float) std::pow (10.0, ceilingDb / 20.0);
-
-    const std::vector<Contender> contenders = {
+    return {
         { "Tolvo", TOLVO_LV2_URI, [] (HostedPlugin& p)
           { p.setControl ("dbMain", (float) ceilingDb); } },
         { "x42 dpl, sample peak", "http://gareus.org/oss/lv2/dpl#stereo", [] (HostedPlugin& p)
@@ -282,75 +210,121 @@ int main (int argc, char** argv)
           { p.setControl ("threshold", (float) ceilingDb); p.setControl ("truepeak", 1.0f); } },
         { "LSP Limiter stereo", "http://lsp-plug.in/plugins/lv2/limiter_stereo", [ceilingGain] (HostedPlugin& p)
           { p.setControl ("th", ceilingGain); p.setControl ("boost", 0.0f); } },
+        { "LSP Limiter stereo, x8 true peak", "http://lsp-plug.in/plugins/lv2/limiter_stereo", [ceilingGain] (HostedPlugin& p)
+          { p.setControl ("th", ceilingGain); p.setControl ("boost", 0.0f); p.setControl ("ovs", 19.0f); } }, // Full x8(2L)
         { "ZaMaximX2", "urn:zamaudio:ZaMaximX2", [] (HostedPlugin& p)
           { p.setControl ("ceil", (float) ceilingDb); } },
     };
+}
+
+// One row per material at 48 kHz: Tolvo, x42 in both modes and LSP without
+// and with 8 times oversampling for true peaks, each
+// material timed alone; then the median and worst ratio to x42's sample-peak mode.
+void perMaterial (LilvHost& host, int passes, double secondsPerMaterial)
+{
+    constexpr double rate = 48000.0;
+    std::vector<Contender> contenders = allContenders();
+    contenders.pop_back(); // ZaMaximX2: a hundred times the others' cost, and no peer for speed
+
+    std::printf ("48 kHz, block %d frames, ceiling %.1f dB, %d timed passes after a warm-up, %.0f s per material;\n"
+                 "ns per stereo frame is thread CPU time.\n\n",
+                 blockSize, ceilingDb, passes, secondsPerMaterial);
+    std::printf ("| Material | Tolvo | x42 sample peak | x42 true peak | LSP | LSP x8 true peak | Tolvo / x42 SP | Tolvo / LSP x8 |\n");
+    std::printf ("|---|---|---|---|---|---|---|---|\n");
+
+    std::vector<double> ratios;
+    const auto materials = makeMaterials ((int) (secondsPerMaterial * rate), rate);
+    for (const auto& m : materials)
+    {
+        const auto r = run (host, contenders, { m }, rate, passes, false);
+        const double ratio = r[0].nsPerFrame / r[1].nsPerFrame;
+        ratios.push_back (ratio);
+        std::printf ("| %s | %.1f | %.1f | %.1f | %.1f | %.1f | %.2f | %.2f |\n", m.name.c_str(), r[0].nsPerFrame, r[1].nsPerFrame,
+                     r[2].nsPerFrame, r[3].nsPerFrame, r[4].nsPerFrame, ratio, r[0].nsPerFrame / r[4].nsPerFrame);
+    }
+
+    std::sort (ratios.begin(), ratios.end());
+    const size_t n = ratios.size();
+    std::printf ("\nTolvo / x42 sample peak: median %.2f, worst %.2f\n", 0.5 * (ratios[(n - 1) / 2] + ratios[n / 2]), ratios.back());
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    int passes = 5;
+    double secondsPerMaterial = 10.0;
+    std::string only;
+    std::string material;
+    bool eachMaterial = false;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string option = argv[i];
+        if (option == "--per-material")
+            eachMaterial = true;
+        else if (i + 1 >= argc)
+            break;
+        else if (option == "--passes")
+            passes = std::max (1, std::atoi (argv[++i]));
+        else if (option == "--seconds")
+            secondsPerMaterial = std::max (1.0, std::atof (argv[++i]));
+        else if (option == "--only")
+            only = argv[++i];
+        else if (option == "--material")
+            material = argv[++i];
+    }
+
+    const std::vector<std::string> names = materialNames();
+    const auto chosen = std::find (names.begin(), names.end(), material);
+    if (! material.empty() && chosen == names.end())
+    {
+        std::fprintf (stderr, "compare: --material takes one of:");
+        for (const auto& name : names)
+            std::fprintf (stderr, " \"%s\"", name.c_str());
+        std::fprintf (stderr, "\n");
+        return 2;
+    }
+
+    LilvHost host ({ TOLVO_LV2_BUNDLE "/" }, blockSize);
+    if (eachMaterial)
+    {
+        perMaterial (host, passes, secondsPerMaterial);
+        return 0;
+    }
+
+    std::vector<Contender> contenders;
+    for (const auto& c : allContenders())
+        if (c.label.rfind (only, 0) == 0)
+            contenders.push_back (c);
 
     std::printf ("Block %d frames, ceiling %.1f dB, %d timed passes after a warm-up, %.0f s per material\n"
-                 "(program, sweep, pink bursts, drums); ns per stereo frame is thread CPU time.\n\n",
-                 blockSize, ceilingDb, passes, secondsPerMaterial);
+                 "(%s); ns per stereo frame is thread CPU time.\n\n",
+                 blockSize, ceilingDb, passes, secondsPerMaterial,
+                 material.empty() ? "program, sweep, pink bursts, drums" : material.c_str());
     std::printf ("| Rate | Plug-in | ns/frame | real-time factor | latency (frames) | true peak over ceiling, worst / mean (dB) | loudness change (LU) |\n");
     std::printf ("|---|---|---|---|---|---|---|\n");
 
     for (double rate : { 44100.0, 48000.0 })
     {
-        const int frames = (int) (secondsPerMaterial * rate);
-        std::vector<Stereo> materials = { programMaterial (frames, rate), sweep (frames, rate),
-                                          pinkBursts (frames, rate), drums (frames, rate) };
+        // The mix is the first four kinds; --material picks any one.
+        auto materials = makeMaterials ((int) (secondsPerMaterial * rate), rate);
         if (chosen != names.end())
             materials = { materials[(size_t) (chosen - names.begin())] };
-        size_t framesTimed = 0;
-        for (const auto& m : materials)
-            framesTimed += m.left.size();
+        else
+            materials.resize (4);
 
-        // Every plug-in's quality, then its cost: one instance each, a
-        // warm-up pass, then the timed passes taken in turns, so that a busy
-        // moment of the machine falls on all of them alike.
-        std::vector<Result> results (contenders.size());
-        std::vector<std::unique_ptr<HostedPlugin>> instances (contenders.size());
-        std::vector<std::vector<double>> seconds (contenders.size());
-        for (size_t k = 0; k < contenders.size(); ++k)
-        {
-            const LilvPlugin* plugin = host.findPlugin (contenders[k].uri);
-            if (contenders[k].label.rfind (only, 0) != 0 || plugin == nullptr)
-                continue;
-            results[k] = judge (host, plugin, contenders[k], materials, rate);
-            if (results[k].ran)
-            {
-                instances[k] = std::make_unique<HostedPlugin> (host, plugin, rate, blockSize);
-                contenders[k].setCeiling (*instances[k]);
-            }
-        }
-
-        for (int pass = 0; pass <= passes; ++pass)
-            for (size_t k = 0; k < contenders.size(); ++k)
-                if (instances[k] != nullptr)
-                {
-                    const double t = timePass (*instances[k], materials);
-                    if (pass > 0)
-                        seconds[k].push_back (t);
-                }
-
+        const auto results = run (host, contenders, materials, rate, passes, true);
         double tolvo = 0.0, x42 = 0.0;
         for (size_t k = 0; k < contenders.size(); ++k)
         {
             const Contender& c = contenders[k];
-            Result& r = results[k];
-            if (c.label.rfind (only, 0) != 0)
-                continue;
+            const Result& r = results[k];
             if (! r.ran)
             {
                 std::printf ("| %.1f kHz | %s | not installed or failed to start | | | | |\n", rate / 1000.0, c.label.c_str());
                 continue;
             }
-
-            std::sort (seconds[k].begin(), seconds[k].end());
-            const double median = seconds[k][seconds[k].size() / 2];
-            r.nsPerFrame = median * 1e9 / (double) framesTimed;
-            r.realTimeFactor = ((double) framesTimed / rate) / median;
             std::printf ("| %.1f kHz | %s | %.1f | %.0f | %d | %.2f / %.2f | %+.2f |\n", rate / 1000.0, c.label.c_str(),
                          r.nsPerFrame, r.realTimeFactor, r.latency, r.worstOverDb, r.meanOverDb, r.meanLoudnessChangeDb);
-
             if (c.label == "Tolvo")
                 tolvo = r.nsPerFrame;
             if (c.label == "x42 dpl, sample peak")

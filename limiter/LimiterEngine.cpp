@@ -2,8 +2,6 @@
 
 #include "limiter/SegmentKernels.h"
 
-#include <array>
-
 namespace
 {
 // The engine's fixed gain-computer settings: a brick wall at the threshold.
@@ -20,21 +18,6 @@ constexpr double negligibleAttack = 1e-20;
 
 constexpr double pi = 3.14159265358979323846;
 constexpr double dbPerNeper = 8.68588963806503655302; // 20 / ln 10: glibc's log is faster than its log10
-
-// Sinc weights sin(u) / u, u = (t - k) pi, of taps k = 1..4 at the points
-// t = 1.5, 1.7, ... 3.3 between them; the same at every rate.
-constexpr size_t numPoints = 10;
-const auto sincWeights = []
-{
-    std::array<std::array<double, numPoints>, 4> w {};
-    for (size_t k = 0; k < 4; ++k)
-        for (size_t i = 0; i < numPoints; ++i)
-        {
-            const double u = (1.5 + 0.2 * (double) i - (double) (k + 1)) * pi;
-            w[k][i] = std::sin (u) / u;
-        }
-    return w;
-}();
 
 // No estimate exceeds its largest tap times the weights' summed magnitude,
 // at most 16 / 3 pi (at t = 2.5); with room for rounding.
@@ -179,9 +162,8 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
 
         // Both lie inside the segment: a half-wave that opens on its peak is
         // never judged by unrelated audio elsewhere in the ring.
-        const double tpP = interpolatedPeak (ring, p);
-        const double tpQ = q == p ? tpP : interpolatedPeak (ring, q);
-        truePeak = tpP > tpQ ? tpP : tpQ;
+        truePeak = sincPeakOfTwo (ring[previousPosition (p)], ring[p], ring[wrap (p + 1)], ring[wrap (p + 2)],
+                                  ring[previousPosition (q)], ring[q], ring[wrap (q + 1)], ring[wrap (q + 2)]);
     }
 
     // Non-finite input makes the crest meaningless; it releases as slowly as
@@ -247,18 +229,8 @@ void LimiterEngine::applySegmentGain (int channel, double* ring, int first, doub
 
 double LimiterEngine::interpolatedPeak (const double* ring, int c) const noexcept
 {
-    const double x1 = ring[previousPosition (c)];
-    const double x2 = ring[c];
-    const double x3 = ring[wrap (c + 1)];
-    const double x4 = ring[wrap (c + 2)];
-    const auto& w = sincWeights;
-    double result = 0.0;
-    for (size_t i = 0; i < numPoints; ++i)
-    {
-        const double v = std::abs (x1 * w[0][i] + x2 * w[1][i] + x3 * w[2][i] + x4 * w[3][i]);
-        result = v > result ? v : result;
-    }
-    return result;
+    const double x1 = ring[previousPosition (c)], x2 = ring[c], x3 = ring[wrap (c + 1)], x4 = ring[wrap (c + 2)];
+    return sincPeakOfTwo (x1, x2, x3, x4, x1, x2, x3, x4);
 }
 
 // A coefficient exp(-1000 / (rate * ms)), worked out again only when its

@@ -9,7 +9,32 @@
 
 #include "limiter/SegmentKernels.h"
 
+#include <array>
 #include <cmath>
+
+#ifndef TOLVO_SINC_WEIGHTS
+#define TOLVO_SINC_WEIGHTS
+namespace tolvo
+{
+// Sinc weights sin(u) / u, u = (t - k) pi, of taps k = 1..4 at the points
+// t = 1.5, 1.7, ... 3.3 between them (the same at every rate), each tap's
+// row padded with zero weights to whole vectors of up to 8 lanes.
+constexpr size_t sincPoints = 10;
+constexpr size_t sincRow = 16;
+alignas (64) const auto sincWeights = []
+{
+    constexpr double pi = 3.14159265358979323846;
+    std::array<double, 4 * sincRow> w {};
+    for (size_t k = 0; k < 4; ++k)
+        for (size_t i = 0; i < sincPoints; ++i)
+        {
+            const double u = (1.5 + 0.2 * (double) i - (double) (k + 1)) * pi;
+            w[k * sincRow + i] = std::sin (u) / u;
+        }
+    return w;
+}();
+} // namespace tolvo
+#endif
 
 HWY_BEFORE_NAMESPACE();
 namespace tolvo::HWY_NAMESPACE
@@ -140,6 +165,31 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
     const double reduction = hn::ExtractLane (y, (size_t) ((n - 1) % lanes));
     return std::isnormal (reduction) ? reduction : 0.0;
 }
+
+// Both candidates' points side by side; a padded point's estimate is 0 (or
+// NaN, which is dropped like a NaN tap's), never more than a real one.
+double sincPeak (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4)
+{
+    const hn::ScalableTag<double> d;
+    const size_t lanes = hn::Lanes (d);
+    static_assert (hn::MaxLanes (hn::ScalableTag<double>()) <= sincRow);
+    const double* w = sincWeights.data();
+    const auto most = [&] (double x1, double x2, double x3, double x4)
+    {
+        const auto t1 = hn::Set (d, x1), t2 = hn::Set (d, x2), t3 = hn::Set (d, x3), t4 = hn::Set (d, x4);
+        auto m = hn::Zero (d);
+        for (size_t i = 0; i < sincPoints; i += lanes)
+        {
+            auto v = hn::Mul (t1, hn::Load (d, w + i));
+            v = hn::MulAdd (t2, hn::Load (d, w + sincRow + i), v);
+            v = hn::MulAdd (t3, hn::Load (d, w + 2 * sincRow + i), v);
+            v = hn::Abs (hn::MulAdd (t4, hn::Load (d, w + 3 * sincRow + i), v));
+            m = hn::IfThenElse (hn::Gt (v, m), v, m);
+        }
+        return m;
+    };
+    return hn::GetLane (hn::MaxOfLanes (d, hn::Max (most (a1, a2, a3, a4), most (b1, b2, b3, b4))));
+}
 } // namespace tolvo::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
 
@@ -148,10 +198,16 @@ namespace tolvo
 {
 HWY_EXPORT (measure);
 HWY_EXPORT (releaseGain);
+HWY_EXPORT (sincPeak);
 } // namespace tolvo
 using namespace tolvo;
 
 void measureRun (const double* x, int n, RunMeasure& m) noexcept { return HWY_DYNAMIC_DISPATCH (measure) (x, n, &m); }
 
 double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept { return HWY_DYNAMIC_DISPATCH (releaseGain) (x, n, held, target, r); }
+
+double sincPeakOfTwo (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4) noexcept
+{
+    return HWY_DYNAMIC_DISPATCH (sincPeak) (a1, a2, a3, a4, b1, b2, b3, b4);
+}
 #endif

@@ -1,7 +1,8 @@
 #pragma once
 
-// The two passes over a closed segment's samples, vectorised for the best
-// instruction set the processor offers (chosen on the first call).
+// The work on a closed segment, vectorised for the best instruction set the
+// processor offers (chosen on the first call): the two passes over its
+// samples and the sinc estimates of its peak.
 
 // Peak, its place, the sum of squares and the zeros of x[0..n).
 struct RunMeasure
@@ -24,3 +25,9 @@ void measureRun (const double* x, int n, RunMeasure& m) noexcept;
 // rewrites, unchanged, up to releasePadding samples past x[n).
 double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept;
 inline constexpr int releasePadding = 8;
+
+// The larger of two four-tap sinc estimates, of the peak between a2 and a3
+// (taps a1..a4, four consecutive samples) and between b2 and b3: the
+// largest |sum w_k x_k| over ten points between the middle taps. A NaN tap
+// zeroes its estimate.
+double sincPeakOfTwo (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4) noexcept;
