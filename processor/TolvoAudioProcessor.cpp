@@ -140,6 +140,7 @@ void TolvoAudioProcessor::prepareToPlay (double sampleRate, int)
     if (freshStartPending)
     {
         limiter = std::make_unique<LimiterEngine>();
+        limiter->setObserver (segmentObserver);
         freshStartPending = false;
     }
 
@@ -162,6 +163,12 @@ void TolvoAudioProcessor::releaseResources()
         setLatencySamples (0);
 
     freshStartPending = true;
+}
+
+void TolvoAudioProcessor::setSegmentObserver (SegmentObserver* observer) noexcept
+{
+    segmentObserver = observer;
+    limiter->setObserver (observer);
 }
 
 bool TolvoAudioProcessor::keepsLatencyWhenBypassed() const

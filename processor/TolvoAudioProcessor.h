@@ -9,6 +9,7 @@
 #include <memory>
 
 class LimiterEngine;
+class SegmentObserver;
 
 // The plug-in's processor: two parameters, a 30 ms look-ahead limiter run
 // once per sample frame in double precision, and the saved state block.
@@ -42,6 +43,10 @@ public:
     // The wrappers call this before every block, bypassed or not; it tells
     // the bypass where a run of bypassed blocks begins.
     void setNonRealtime (bool isNonRealtime) noexcept override;
+
+    // Tells `observer` (or no one, if null) where the engine closes each
+    // segment, now and after every fresh start; for tools that explain the output.
+    void setSegmentObserver (SegmentObserver* observer) noexcept;
 
     double getTailLengthSeconds() const override;
     bool acceptsMidi() const override;
@@ -79,6 +84,7 @@ private:
     void limitBlock (juce::AudioBuffer<Sample>&, bool silent, const Sample* const* inputs = nullptr);
 
     std::unique_ptr<LimiterEngine> limiter;
+    SegmentObserver* segmentObserver = nullptr;
     int lookaheadSamples = 0;
     bool preparedForBitwig = false;
     double lastSampleRate = 0.0;

@@ -1,5 +1,6 @@
 #include "tools/render/FileRenderer.h"
 
+#include "limiter/LimiterEngine.h"
 #include "processor/TolvoAudioProcessor.h"
 #include "tools/render/AudioFileReader.h"
 #include "tools/render/AudioFileWriter.h"
@@ -82,8 +83,8 @@ juce::String FileRenderer::truncationMessage (juce::int64 present) const
 // What a render measures as it goes, input and output side by side.
 struct FileRenderer::Measures
 {
-    Measures (int channels, double rate, int latency, double ceiling, bool limiting) :
-        in (channels, rate), out (channels, rate), halfWaves (channels, latency, rate, limiting),
+    Measures (int channels, double rate, double ceiling, bool limiting) :
+        in (channels, rate), out (channels, rate), halfWaves (channels, limiting),
         overs (channels, ceiling, out.getTruePeakDelay(), halfWaves)
     {
     }
@@ -164,7 +165,7 @@ RenderReport FileRenderer::run (const std::function<void (double)>& progress)
     const double rate = reader->getSampleRate();
     const int latency = processor->getLatencySamples();
     const double levelDb = (double) processor->levelParam->get();
-    const double ceiling = std::exp (std::log (10.0) * levelDb / 20.0);
+    const double ceiling = LimiterEngine::gainFromDb (levelDb);
 
     // With Enable off the audio is not delayed, whatever the reported latency.
     const int delay = options.enable ? latency : 0;
@@ -172,7 +173,11 @@ RenderReport FileRenderer::run (const std::function<void (double)>& progress)
     // Kept, the delay lengthens the output so that every input frame comes out.
     const juce::int64 tail = delay - skip;
 
-    Measures m (channels, rate, latency, ceiling, options.enable);
+    Measures m (channels, rate, ceiling, options.enable);
+    // The engine says where it closes segments; the tracker outlives no render.
+    processor->setSegmentObserver (&m.halfWaves);
+    const std::unique_ptr<TolvoAudioProcessor, void (*) (TolvoAudioProcessor*)> observed (processor.get(), [] (TolvoAudioProcessor* p)
+                                                                                          { p->setSegmentObserver (nullptr); });
     if (options.plotName.isNotEmpty())
         m.plot.emplace (channels, reader->getAvailableFrames() + tail, rate);
     const double totalFrames = (double) juce::jmax<juce::int64> (1, reader->getAvailableFrames());
@@ -182,7 +187,7 @@ RenderReport FileRenderer::run (const std::function<void (double)>& progress)
     history.clear();
     reductionScratch.assign ((size_t) n, 0.0);
     juce::MidiBuffer midi;
-    int historyPos = 0;
+    int historyPos = 0, inputFrames = 0;
     juce::int64 frames = -1, readPos = 0, produced = 0, written = 0;
 
     while (frames < 0 || written < frames + tail)
@@ -196,8 +201,8 @@ RenderReport FileRenderer::run (const std::function<void (double)>& progress)
                 frames = readPos;
             for (int ch = 0; ch < channels; ++ch)
                 input.copyFrom (ch, 0, block, ch, 0, n);
-            m.halfWaves.push (input, got);
             m.in.add (input, 0, got);
+            inputFrames = got;
         }
         else
         {
@@ -208,6 +213,8 @@ RenderReport FileRenderer::run (const std::function<void (double)>& progress)
             throw RenderError { truncationMessage (frames) };
 
         processor->processBlock (block, midi);
+        m.halfWaves.push (input, inputFrames);
+        inputFrames = 0;
         alignInput (input, aligned, history, delay, historyPos);
 
         // Drop the first `skip` frames so the output lines up with the input.
