@@ -17,6 +17,7 @@
 #include "processor/BlockSize.h"
 #include "processor/TolvoParameters.h"
 #include "tools/render/FileError.h"
+#include "tools/render/JsonWriter.h"
 #include "tools/render/OutputTarget.h"
 #include "tools/render/StrictNumber.h"
 #include "tools/render/TemporaryOutput.h"
@@ -26,7 +27,6 @@
 #include "AAX_Errors.h"
 #include "AaxHost.h"
 #include "HostInstance.h"
-#include "JsonWriter.h"
 #include "WavFile.h"
 
 #include <unistd.h>

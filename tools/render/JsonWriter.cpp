@@ -1,4 +1,4 @@
-#include "JsonWriter.h"
+#include "tools/render/JsonWriter.h"
 
 #include <cstdio>
 
@@ -108,12 +108,19 @@ JsonWriter& JsonWriter::value (const char* key, int64_t number)
     return *this;
 }
 
-JsonWriter& JsonWriter::value (const char* key, double number)
+JsonWriter& JsonWriter::value (const char* key, double number, int significantDigits)
 {
     char text[64];
-    std::snprintf (text, sizeof (text), "%.9g", number);
+    std::snprintf (text, sizeof (text), "%.*g", significantDigits, number);
     next (key);
     out += text;
+    return *this;
+}
+
+JsonWriter& JsonWriter::null (const char* key)
+{
+    next (key);
+    out += "null";
     return *this;
 }
 
