@@ -28,6 +28,8 @@ public:
 
 private:
     void next (const char* key);
+    JsonWriter& open (const char* key, char bracket);
+    JsonWriter& close (char bracket);
     static std::string quote (const std::string& text);
 
     std::string out;
