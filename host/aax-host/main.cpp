@@ -16,18 +16,20 @@
 
 #include "processor/BlockSize.h"
 #include "processor/TolvoParameters.h"
+#include "tools/render/AudioFileReader.h"
+#include "tools/render/AudioFileWriter.h"
 #include "tools/render/FileError.h"
 #include "tools/render/JsonWriter.h"
 #include "tools/render/OutputTarget.h"
+#include "tools/render/RenderError.h"
 #include "tools/render/StrictNumber.h"
-#include "tools/render/TemporaryOutput.h"
 
 #include "AAX_CString.h"
 #include "AAX_Enums.h"
 #include "AAX_Errors.h"
 #include "AaxHost.h"
 #include "HostInstance.h"
-#include "WavFile.h"
+#include "AudioData.h"
 
 #include <unistd.h>
 
@@ -326,7 +328,7 @@ std::string readRenderArguments (int argc, char** argv, RenderRequest& request)
 }
 
 // Runs `input` through one instance as asked; an error message, or empty.
-std::string processThroughInstance (const PluginDescription& description, const RenderRequest& request, WavFile& input, WavFile& output)
+std::string processThroughInstance (const PluginDescription& description, const RenderRequest& request, AudioData& input, AudioData& output)
 {
     const auto& effect = description.effects.front();
     const auto* component = findComponent (effect, input.numChannels());
@@ -364,6 +366,61 @@ std::string processThroughInstance (const PluginDescription& description, const 
     return {};
 }
 
+// Reads the whole input through the renderer's file layer; an error message, or empty.
+std::string readInput (const std::string& path, AudioData& audio)
+{
+    try
+    {
+        AudioFileReader reader (juce::File (juce::String::fromUTF8 (path.c_str())), juce::String::fromUTF8 (path.c_str()));
+        if (reader.getAvailableFrames() < reader.getDeclaredFrames() || reader.getMissingBytes() > 0)
+            return path + " is cut short; not rendered";
+
+        audio.sampleRate = reader.getSampleRate();
+        audio.channels.assign ((size_t) reader.getNumChannels(), {});
+        juce::AudioBuffer<float> block (reader.getNumChannels(), 65536);
+        for (int got; (got = reader.read (block, block.getNumSamples())) > 0;)
+            for (int ch = 0; ch < block.getNumChannels(); ++ch)
+                audio.channels[(size_t) ch].insert (audio.channels[(size_t) ch].end(), block.getReadPointer (ch), block.getReadPointer (ch) + got);
+        if (reader.getReadError().isNotEmpty() || (juce::int64) audio.numFrames() < reader.getDeclaredFrames())
+            return path + " is cut short; not rendered";
+        return {};
+    }
+    catch (const RenderError& e)
+    {
+        return e.message.toStdString();
+    }
+}
+
+// Writes 32-bit float through the renderer's file layer, into a temporary
+// file that takes the output's place when complete; an error message, or empty.
+std::string writeOutput (const RenderRequest& request, const AudioData& audio)
+{
+    try
+    {
+        const auto name = juce::String::fromUTF8 (request.output.c_str());
+        AudioFileWriter writer (juce::File::getCurrentWorkingDirectory().getChildFile (name), name, audio.numChannels(), audio.sampleRate,
+                                OutputBits::float32, (juce::int64) audio.numFrames());
+        juce::AudioBuffer<float> block (audio.numChannels(), 65536);
+        for (size_t start = 0; start < audio.numFrames(); start += (size_t) block.getNumSamples())
+        {
+            const int n = (int) std::min (audio.numFrames() - start, (size_t) block.getNumSamples());
+            for (int ch = 0; ch < audio.numChannels(); ++ch)
+                block.copyFrom (ch, 0, audio.channels[(size_t) ch].data() + start, n);
+            writer.write (block, 0, n);
+        }
+        writer.commit (request.force);
+        return {};
+    }
+    catch (const RenderError& e)
+    {
+        return e.message.toStdString();
+    }
+    catch (const FileError& e)
+    {
+        return e.message;
+    }
+}
+
 int render (int argc, char** argv)
 {
     RenderRequest request;
@@ -384,13 +441,13 @@ int render (int argc, char** argv)
     if (! std::filesystem::is_regular_file (std::filesystem::u8path (request.input), status))
         return fail ("cannot read " + request.input + ": not a regular file");
 
-    WavFile input, output;
-    auto error = WavFile::read (request.input, input);
-    if (! error.empty())
+    AudioData input, output;
+    if (const auto error = readInput (request.input, input); ! error.empty())
         return fail (error);
 
     AaxHost host;
     PluginDescription description;
+    std::string error;
     if (! open (host, request.library.c_str(), description, error))
         return fail (error);
     error = processThroughInstance (description, request, input, output);
@@ -398,18 +455,8 @@ int render (int argc, char** argv)
         return fail (error);
     host.shutdown();
 
-    try
-    {
-        TemporaryOutput temp (request.output, request.output);
-        ::close (temp.takeDescriptor());
-        if (! WavFile::write (temp.getPath(), output).empty())
-            return fail ("cannot write " + request.output);
-        temp.commit (request.force);
-    }
-    catch (const FileError& e)
-    {
-        return fail (e.message);
-    }
+    if (const auto written = writeOutput (request, output); ! written.empty())
+        return fail (written);
     return 0;
 }
 
