@@ -99,6 +99,7 @@ void BatchRenderer::run (bool showProgress, const Delivery& deliver)
         return;
 
     std::vector<juce::File> inputs;
+    inputs.reserve (count);
     for (const auto& job : jobs)
         inputs.push_back (job.input);
     const auto shared = sharedOutputs (options);

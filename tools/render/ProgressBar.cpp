@@ -36,7 +36,7 @@ bool ProgressBar::wanted (std::FILE* out)
     return ::isatty (::fileno (out)) != 0;
 }
 
-void ProgressBar::update (double done)
+void ProgressBar::update (double fraction)
 {
     if (! enabled)
         return;
@@ -48,7 +48,7 @@ void ProgressBar::update (double done)
     lastDrawn = t;
     shown = true;
 
-    const double fraction = juce::jlimit (0.0, 1.0, done);
+    fraction = juce::jlimit (0.0, 1.0, fraction);
     const int filled = (int) (fraction * barWidth);
     // Too early to tell until a little is done.
     const auto left = fraction >= 0.01 ? juce::String ((int) std::ceil (elapsed * (1.0 - fraction) / fraction / 1000.0)) + " s left" : juce::String ("...");
