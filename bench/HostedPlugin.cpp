@@ -2,7 +2,6 @@
 
 #include <lv2/atom/forge.h>
 #include <lv2/core/lv2.h>
-#include <lv2/patch/patch.h>
 
 #include <cmath>
 

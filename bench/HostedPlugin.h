@@ -11,8 +11,7 @@
 
 // One running instance of a mono or stereo LV2 plug-in: its audio, control
 // and atom ports connected, control inputs at their defaults, parameters
-// settable through control ports or, for plug-ins that take them, patch
-// messages.
+// settable through control ports.
 class HostedPlugin
 {
 public:
@@ -25,9 +24,6 @@ public:
 
     // True when the instance runs, with two audio inputs and two outputs.
     bool isValid() const { return instance != nullptr && audioIn.size() >= 2 && audioOut.size() >= 2; }
-
-    // True when the instance runs, with as many audio inputs as outputs.
-    bool isValidMono() const { return instance != nullptr && audioIn.size() == 1 && audioOut.size() == 1; }
 
     // The plug-in's deactivate and activate, as a host switches it off and on.
     void deactivate() { lilv_instance_deactivate (instance); }

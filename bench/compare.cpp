@@ -247,6 +247,41 @@ void perMaterial (LilvHost& host, int passes, double secondsPerMaterial)
     const size_t n = ratios.size();
     std::printf ("\nTolvo / x42 sample peak: median %.2f, worst %.2f\n", 0.5 * (ratios[(n - 1) / 2] + ratios[n / 2]), ratios.back());
 }
+// The mix (or the one material `chosen`, if not -1) at both rates, one row per plug-in.
+void mixTable (LilvHost& host, const std::vector<Contender>& contenders, int chosen, int passes, double secondsPerMaterial)
+{
+    for (double rate : { 44100.0, 48000.0 })
+    {
+        // The mix is the first four kinds; --material picks any one.
+        auto materials = makeMaterials ((int) (secondsPerMaterial * rate), rate);
+        if (chosen >= 0)
+            materials = { materials[(size_t) chosen] };
+        else
+            materials.resize (4);
+
+        const auto results = run (host, contenders, materials, rate, passes, true);
+        double tolvo = 0.0, x42 = 0.0;
+        for (size_t k = 0; k < contenders.size(); ++k)
+        {
+            const Contender& c = contenders[k];
+            const Result& r = results[k];
+            if (! r.ran)
+            {
+                std::printf ("| %.1f kHz | %s | not installed or failed to start | | | | |\n", rate / 1000.0, c.label.c_str());
+                continue;
+            }
+            std::printf ("| %.1f kHz | %s | %.1f | %.0f | %d | %.2f / %.2f | %+.2f |\n", rate / 1000.0, c.label.c_str(),
+                         r.nsPerFrame, r.realTimeFactor, r.latency, r.worstOverDb, r.meanOverDb, r.meanLoudnessChangeDb);
+            if (c.label == "Tolvo")
+                tolvo = r.nsPerFrame;
+            if (c.label == "x42 dpl, sample peak")
+                x42 = r.nsPerFrame;
+        }
+
+        if (tolvo > 0.0 && x42 > 0.0)
+            std::printf ("| %.1f kHz | Tolvo / x42 sample peak | %.2f x | | | | |\n", rate / 1000.0, tolvo / x42);
+    }
+}
 } // namespace
 
 int main (int argc, char** argv)
@@ -303,36 +338,6 @@ int main (int argc, char** argv)
     std::printf ("| Rate | Plug-in | ns/frame | real-time factor | latency (frames) | true peak over ceiling, worst / mean (dB) | loudness change (LU) |\n");
     std::printf ("|---|---|---|---|---|---|---|\n");
 
-    for (double rate : { 44100.0, 48000.0 })
-    {
-        // The mix is the first four kinds; --material picks any one.
-        auto materials = makeMaterials ((int) (secondsPerMaterial * rate), rate);
-        if (chosen != names.end())
-            materials = { materials[(size_t) (chosen - names.begin())] };
-        else
-            materials.resize (4);
-
-        const auto results = run (host, contenders, materials, rate, passes, true);
-        double tolvo = 0.0, x42 = 0.0;
-        for (size_t k = 0; k < contenders.size(); ++k)
-        {
-            const Contender& c = contenders[k];
-            const Result& r = results[k];
-            if (! r.ran)
-            {
-                std::printf ("| %.1f kHz | %s | not installed or failed to start | | | | |\n", rate / 1000.0, c.label.c_str());
-                continue;
-            }
-            std::printf ("| %.1f kHz | %s | %.1f | %.0f | %d | %.2f / %.2f | %+.2f |\n", rate / 1000.0, c.label.c_str(),
-                         r.nsPerFrame, r.realTimeFactor, r.latency, r.worstOverDb, r.meanOverDb, r.meanLoudnessChangeDb);
-            if (c.label == "Tolvo")
-                tolvo = r.nsPerFrame;
-            if (c.label == "x42 dpl, sample peak")
-                x42 = r.nsPerFrame;
-        }
-
-        if (tolvo > 0.0 && x42 > 0.0)
-            std::printf ("| %.1f kHz | Tolvo / x42 sample peak | %.2f x | | | | |\n", rate / 1000.0, tolvo / x42);
-    }
+    mixTable (host, contenders, chosen == names.end() ? -1 : (int) (chosen - names.begin()), passes, secondsPerMaterial);
     return 0;
 }

@@ -62,7 +62,6 @@ double expNearZero (double x) noexcept
 
 double timeCoefficient (double sampleRate, double ms) noexcept { return expNearZero (-1000.0 / (sampleRate * ms)); }
 
-double dbToGain (double db) noexcept { return std::exp (std::log (10.0) * db / 20.0); }
 } // namespace
 
 LimiterEngine::CurvePoint LimiterEngine::staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept
@@ -93,6 +92,7 @@ void LimiterEngine::setLookahead (int numSamples)
 {
     length = numSamples > 0 ? numSamples : 0;
     writePosition = 0;
+    framesTaken = 0;
 
     // Free first, so the old and new rings never coexist.
     for (auto& ring : rings)
@@ -139,8 +139,27 @@ void LimiterEngine::closeSegments (int w, bool crossedLeft, bool crossedRight, d
         if ((ch == 0 ? crossedLeft : crossedRight) && std::abs ((double) w - (double) segmentStart[ch]) >= minimumSegment)
         {
             processSegment (ch, segmentStart[ch], levelDb);
+            if (observer != nullptr)
+                tellObserver (ch, levelDb);
             segmentStart[ch] = w;
         }
+}
+
+// The segment from segmentStart[channel] to the write position, just
+// processed. The block holds no more frames than the ring, so the write
+// position tells the frame.
+void LimiterEngine::tellObserver (int channel, double levelDb) const noexcept
+{
+    const int start = segmentStart[channel];
+    const int first = (start >= length || start < 0) ? 0 : start;
+    const int count = first <= writePosition ? writePosition - first : length - first + writePosition;
+    const int frame = writePosition >= blockPosition ? writePosition - blockPosition : length - blockPosition + writePosition;
+    const double estimate = count == 0 ? 0.0 : judgedEstimate[channel];
+    const double gain = count == 0 ? 1.0
+                                   : gainFromDb (-staticCurve (flush (dbPerNeper * std::log (estimate)), flush (levelDb),
+                                                               engineRatio, engineKneeDb)
+                                                      .reductionDb);
+    observer->segmentClosed (channel, framesTaken + frame - count, count, estimate, gain);
 }
 
 void LimiterEngine::processSegment (int channel, int start, double levelDb) noexcept
@@ -194,7 +213,7 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     if (! (levelDb == ceilingLevelDb))
     {
         ceilingLevelDb = levelDb;
-        ceiling = dbToGain (levelDb);
+        ceiling = gainFromDb (levelDb);
         silentPoint = staticCurve (-160.0, flush (levelDb), engineRatio, engineKneeDb);
     }
 
@@ -238,6 +257,7 @@ void LimiterEngine::processSegment (int channel, int start, double levelDb) noex
     // An estimate counts only above the ceiling.
     const double counted = truePeak > ceiling ? truePeak : 0.0;
     const double detector = counted > peakE ? counted : peakE;
+    judgedEstimate[channel] = detector;
 
     if (! attackIsInstant)
     {
@@ -335,7 +355,7 @@ double LimiterEngine::applyGainComputer (int channel, double sample, double dete
     smoothedReductionDb[channel] = yL;
     previousCurveDb[channel] = point.curveDb;
 
-    double g = dbToGain (-yL);
+    double g = gainFromDb (-yL);
 
     if (! (g < 1.0) && ! (ratio < 1.0))
         g = 1.0;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "limiter/SegmentObserver.h"
+
 #include <cmath>
+#include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -35,6 +39,13 @@ public:
                               double inputGain, double outputGain, double thresholdDb, double ratio,
                               double attackMs, double releaseMs, double kneeDb) noexcept;
 
+    // Tells `segmentObserver` (or no one, if null) where every segment closes.
+    // Without one, the engine does no more than before.
+    void setObserver (SegmentObserver* segmentObserver) noexcept { observer = segmentObserver; }
+
+    // The gain of a level in dB, as the engine converts every one.
+    static double gainFromDb (double db) noexcept { return std::exp (std::log (10.0) * db / 20.0); }
+
     // Four-tap sinc estimate of the peak between ring[c] and ring[c + 1].
     double interpolatedPeak (const double* ring, int c) const noexcept;
 
@@ -61,6 +72,8 @@ private:
     void setRate (double sampleRate) noexcept;
     void closeSegments (int w, bool crossedLeft, bool crossedRight, double levelDb) noexcept;
     void processSegment (int channel, int start, double levelDb) noexcept;
+    // Out of line, so that an engine without an observer pays only the test.
+    [[gnu::noinline, gnu::cold]] void tellObserver (int channel, double levelDb) const noexcept;
     void applySegmentGain (int channel, double* ring, int first, double detector, double threshold,
                            double releaseMs, bool hasZero) noexcept;
     double coefficientFor (int channel, double sampleRate, double ms, double* timeMs, double* coefficient) noexcept;
@@ -73,6 +86,10 @@ private:
     int writePosition = 0;
     int segmentStart[2] {};
     double previous[2] {};
+    std::int64_t framesTaken = 0; // before this block, since setLookahead
+    int blockPosition = 0; // the write position where this block began
+    double judgedEstimate[2] {}; // the last processed segment's, for the observer
+    SegmentObserver* observer = nullptr;
 
     // Gain computer state, per channel.
     double smoothedReductionDb[2] {};
@@ -99,6 +116,17 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
 {
     if (! (sampleRate == rate))
         setRate (sampleRate);
+
+    // An observer is told frames by ring position, which names one frame
+    // only in a block no longer than the ring.
+    if (observer != nullptr && numFrames > length && length >= 2)
+    {
+        for (int done = 0; done < numFrames; done += length)
+            processBlock (inLeft + done, inRight + done, outLeft + done, outRight != nullptr ? outRight + done : nullptr,
+                          std::min (length, numFrames - done), sampleRate, levelDb, mono);
+        return;
+    }
+    blockPosition = writePosition;
 
     // Locals, which the ring's stores cannot alias; unsized, nothing delays.
     const bool sized = length >= 2;
@@ -134,4 +162,5 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
     previous[0] = previousLeft;
     previous[1] = previousRight;
     writePosition = w;
+    framesTaken += numFrames;
 }

@@ -1,6 +1,5 @@
 #include "processor/TolvoAudioProcessor.h"
 
-#include "processor/BlockSize.h"
 #include "processor/TolvoParameters.h"
 
 // The LV2 DSP binary is built without the window, which lives in a binary
@@ -18,7 +17,6 @@
 #include <limits>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace
 {
@@ -28,8 +26,6 @@ constexpr double minimumLookahead = 2.0;
 constexpr double maximumLookahead = double (1 << 22);
 
 constexpr long maximumTagCount = 4096;
-
-thread_local TolvoAudioProcessor* lastMade = nullptr;
 
 // Our blocks are one plain element after the declaration. The framework's
 // XML reader mishandles some things that are not: it reads past the end of
@@ -88,12 +84,13 @@ double readAttribute (const juce::XmlElement& xml, const char* name, double valu
 
 } // namespace
 
-TolvoAudioProcessor::TolvoAudioProcessor() :
+TolvoAudioProcessor::TolvoAudioProcessor (juce::PluginHostType::HostType host) :
     juce::AudioProcessor (BusesProperties()
                               .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                               .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
     limiter (std::make_unique<LimiterEngine>())
 {
+    hostType.type = host;
     using namespace TolvoParameters;
 
     auto enable = std::make_unique<juce::AudioParameterBool> (juce::ParameterID { enableId, idVersion }, enableName, enableDefault);
@@ -143,6 +140,7 @@ void TolvoAudioProcessor::prepareToPlay (double sampleRate, int)
     if (freshStartPending)
     {
         limiter = std::make_unique<LimiterEngine>();
+        limiter->setObserver (segmentObserver);
         freshStartPending = false;
     }
 
@@ -167,18 +165,10 @@ void TolvoAudioProcessor::releaseResources()
     freshStartPending = true;
 }
 
-void TolvoAudioProcessor::restart()
+void TolvoAudioProcessor::setSegmentObserver (SegmentObserver* observer) noexcept
 {
-    limiter = std::make_unique<LimiterEngine>();
-    limiter->setLookahead (lookaheadSamples);
-    bypassDelay.setLength (lookaheadSamples);
-    bypassRunning = false;
-    freshStartPending = false;
-}
-
-TolvoAudioProcessor* TolvoAudioProcessor::takeLastMade() noexcept
-{
-    return std::exchange (lastMade, nullptr);
+    segmentObserver = observer;
+    limiter->setObserver (observer);
 }
 
 bool TolvoAudioProcessor::keepsLatencyWhenBypassed() const
@@ -415,6 +405,5 @@ bool TolvoAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) co
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
 {
-    lastMade = new TolvoAudioProcessor();
-    return lastMade;
+    return new TolvoAudioProcessor();
 }

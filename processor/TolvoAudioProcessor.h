@@ -9,13 +9,15 @@
 #include <memory>
 
 class LimiterEngine;
+class SegmentObserver;
 
 // The plug-in's processor: two parameters, a 30 ms look-ahead limiter run
 // once per sample frame in double precision, and the saved state block.
 class TolvoAudioProcessor : public juce::AudioProcessor
 {
 public:
-    TolvoAudioProcessor();
+    // The host is the one the framework recognises unless another is named.
+    explicit TolvoAudioProcessor (juce::PluginHostType::HostType host = juce::PluginHostType().type);
     ~TolvoAudioProcessor() override;
 
     const juce::String getName() const override;
@@ -42,14 +44,9 @@ public:
     // the bypass where a run of bypassed blocks begins.
     void setNonRealtime (bool isNonRealtime) noexcept override;
 
-    // Returns to the state of a freshly made processor prepared at the last
-    // prepare's rate: an empty engine and an empty bypass delay.
-    void restart();
-
-    // The processor the plug-in factory last made on the calling thread, or
-    // null; forgets it, so a format layer can find the processor behind each
-    // handle it gives its host.
-    static TolvoAudioProcessor* takeLastMade() noexcept;
+    // Tells `observer` (or no one, if null) where the engine closes each
+    // segment, now and after every fresh start; for tools that explain the output.
+    void setSegmentObserver (SegmentObserver* observer) noexcept;
 
     double getTailLengthSeconds() const override;
     bool acceptsMidi() const override;
@@ -74,11 +71,9 @@ public:
     juce::AudioParameterBool* enableParam = nullptr;
     juce::AudioParameterFloat* levelParam = nullptr;
 
-    // The host as the framework recognised it; its public type lets tests
-    // play any host.
+private:
     juce::PluginHostType hostType;
 
-private:
     bool isLatencyExemptHost() const;
     bool isBitwigHost() const;
     bool keepsLatencyWhenBypassed() const;
@@ -89,12 +84,14 @@ private:
     void limitBlock (juce::AudioBuffer<Sample>&, bool silent, const Sample* const* inputs = nullptr);
 
     std::unique_ptr<LimiterEngine> limiter;
+    SegmentObserver* segmentObserver = nullptr;
     int lookaheadSamples = 0;
     bool preparedForBitwig = false;
     double lastSampleRate = 0.0;
 
     // After a release the next prepare starts from a fresh engine, so a host's
-    // deactivate and activate equal a fresh start.
+    // deactivate and activate equal a fresh start; not in Bitwig, which
+    // prepares on every transport start (see prepareToPlay).
     bool freshStartPending = false;
 
     // Host bypass: the unlimited delayed signal, the blocks begun so far (one

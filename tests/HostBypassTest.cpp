@@ -1,8 +1,9 @@
-// The host's bypass, restarts, the factory hook and the program's name: what
+// The host's bypass, a release and prepare, and the program's name: what
 // the format layers rely on.
 #include "processor/TolvoAudioProcessor.h"
 
 #include "AllocationCounter.h"
+#include "LockCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,8 @@ constexpr int lookahead = 1440; // 30 ms at 48 kHz
 std::unique_ptr<TolvoAudioProcessor> makeFor (juce::AudioProcessor::WrapperType wrapper)
 {
     juce::AudioProcessor::setTypeOfNextNewPlugin (wrapper);
-    auto p = std::make_unique<TolvoAudioProcessor>();
+    auto p = std::make_unique<TolvoAudioProcessor> (juce::PluginHostType::UnknownHost);
     juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
-    p->hostType.type = juce::PluginHostType::UnknownHost;
     p->setRateAndBufferSizeDetails (48000.0, 512);
     p->prepareToPlay (48000.0, 512);
     return p;
@@ -157,25 +157,6 @@ TEST (HostBypass, AProcessedBlockInBetweenStartsANewBypass)
     EXPECT_EQ (out.getSample (0, 6 * 512 + lookahead), in.getSample (0, 6 * 512));
 }
 
-TEST (Restart, EqualsAFreshlyPreparedProcessor)
-{
-    const auto history = loudNoise (5000, 6);
-    const auto noise = loudNoise (20000, 7);
-
-    auto used = makeFor (juce::AudioProcessor::wrapperType_LV2);
-    run (*used, history, [] (int)
-         { return false; });
-    used->restart();
-    const auto again = run (*used, noise, [] (int)
-                            { return false; });
-
-    auto fresh = makeFor (juce::AudioProcessor::wrapperType_LV2);
-    const auto first = run (*fresh, noise, [] (int)
-                            { return false; });
-
-    EXPECT_TRUE (equalFrom (again, first, 0, noise.getNumSamples()));
-}
-
 TEST (Restart, ReleaseThenPrepareIsAFreshStart)
 {
     // What a VST3 host's deactivate and activate come to.
@@ -199,18 +180,6 @@ TEST (Restart, ReleaseThenPrepareIsAFreshStart)
     EXPECT_TRUE (equalFrom (again, first, 0, noise.getNumSamples()));
 }
 
-TEST (Factory, TheLastMadeProcessorIsTakenOnce)
-{
-    TolvoAudioProcessor::takeLastMade();
-    std::unique_ptr<juce::AudioProcessor> made (createPluginFilter());
-    EXPECT_EQ (TolvoAudioProcessor::takeLastMade(), made.get());
-    EXPECT_EQ (TolvoAudioProcessor::takeLastMade(), nullptr);
-
-    // Only the factory counts, not processors built directly.
-    TolvoAudioProcessor direct;
-    EXPECT_EQ (TolvoAudioProcessor::takeLastMade(), nullptr);
-}
-
 TEST (Programs, OnlyVst3NamesTheFactoryProgram)
 {
     for (const auto& [wrapper, name] : { std::pair { juce::AudioProcessor::wrapperType_VST3, "Default" },
@@ -220,7 +189,7 @@ TEST (Programs, OnlyVst3NamesTheFactoryProgram)
         EXPECT_EQ (makeFor (wrapper)->getProgramName (0), name) << wrapper;
 }
 
-TEST (HostBypass, AllocatesNothing)
+TEST (HostBypass, AllocatesAndLocksNothing)
 {
     auto p = makeFor (juce::AudioProcessor::wrapperType_VST3);
     auto block = loudNoise (512, 10);
@@ -230,7 +199,9 @@ TEST (HostBypass, AllocatesNothing)
     {
         p->setNonRealtime (false);
         const AllocationCounter counter;
+        const LockCounter locks;
         p->processBlockBypassed (block, midi);
         EXPECT_EQ (counter.count(), 0u);
+        EXPECT_EQ (locks.count(), 0u);
     }
 }

@@ -1,11 +1,13 @@
 #include "processor/TolvoAudioProcessor.h"
 
 #include "AllocationCounter.h"
+#include "LockCounter.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 namespace
 {
@@ -93,8 +95,7 @@ TEST (Processor, LatencyFollowsTheHostClass)
                     Case { Host::SteinbergTestHost, true }, Case { Host::Reaper, false } })
     {
         SCOPED_TRACE ((int) c.host);
-        TolvoAudioProcessor p;
-        p.hostType.type = c.host;
+        TolvoAudioProcessor p (c.host);
         LatencyListener listener;
         p.addListener (&listener);
 
@@ -119,8 +120,7 @@ TEST (Processor, LookaheadIsThirtyMillisecondsTruncated)
 {
     for (auto [rate, expected] : { std::pair { 44100.0, 1323 }, { 48000.0, 1440 }, { 88200.0, 2646 }, { 96000.0, 2880 }, { 192000.0, 5760 }, { 22050.0, 661 } })
     {
-        TolvoAudioProcessor p;
-        p.hostType.type = Host::UnknownHost;
+        TolvoAudioProcessor p (Host::UnknownHost);
         prepare (p, rate);
         EXPECT_EQ (p.getLatencySamples(), expected) << rate;
     }
@@ -128,8 +128,7 @@ TEST (Processor, LookaheadIsThirtyMillisecondsTruncated)
 
 TEST (Processor, BitwigKeepsTheEngineAcrossSameRatePrepares)
 {
-    TolvoAudioProcessor p;
-    p.hostType.type = Host::BitwigStudio;
+    TolvoAudioProcessor p (Host::BitwigStudio);
     setLayout (p, juce::AudioChannelSet::mono());
     prepare (p, 48000.0);
     EXPECT_EQ (p.getLatencySamples(), 1440);
@@ -157,8 +156,7 @@ TEST (Processor, BitwigKeepsTheEngineAcrossSameRatePrepares)
 
 TEST (Processor, OrdinaryHostEmptiesTheEngineOnEveryPrepare)
 {
-    TolvoAudioProcessor p;
-    p.hostType.type = Host::UnknownHost;
+    TolvoAudioProcessor p (Host::UnknownHost);
     setLayout (p, juce::AudioChannelSet::mono());
     prepare (p, 48000.0);
 
@@ -306,8 +304,7 @@ TEST (Processor, BadRatesAndBuffersPassBlocksUntouched)
 
     for (double rate : { 0.0, -48000.0, 50.0, nan, inf, 1e300 })
     {
-        TolvoAudioProcessor p;
-        p.hostType.type = Host::UnknownHost;
+        TolvoAudioProcessor p (Host::UnknownHost);
         prepare (p, rate);
         EXPECT_EQ (p.getLatencySamples(), 0) << rate;
 
@@ -361,8 +358,17 @@ TEST (Processor, OddBlockSizesGiveTheSameOutput)
         ASSERT_EQ (a[i], b[i]) << i;
 }
 
-TEST (Processor, ProcessingAllocatesNothing)
+TEST (Processor, ProcessingAllocatesAndLocksNothing)
 {
+    {
+        // The counter sees a lock, or it would prove nothing.
+        const LockCounter seen;
+        std::mutex m;
+        m.lock();
+        m.unlock();
+        ASSERT_EQ (seen.count(), 1u);
+    }
+
     TolvoAudioProcessor p;
     prepare (p, 48000.0, 512);
     juce::MidiBuffer midi;
@@ -370,6 +376,7 @@ TEST (Processor, ProcessingAllocatesNothing)
     auto floats = sineBlock (2, 2048, 2.0f);
 
     AllocationCounter counter;
+    const LockCounter locks;
     for (int i = 0; i < 50; ++i)
     {
         for (int ch = 0; ch < 2; ++ch)
@@ -379,4 +386,5 @@ TEST (Processor, ProcessingAllocatesNothing)
         p.processBlock (floats, midi);
     }
     EXPECT_EQ (counter.count(), 0u);
+    EXPECT_EQ (locks.count(), 0u);
 }

@@ -385,3 +385,43 @@ TEST_P (RenderToolContainerTest, EveryContainerCutShortIsRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P (Shards, RenderToolContainerTest, ::testing::Range (0, containerShards));
+
+TEST_F (RenderToolTest, FilesRenderedSideBySideComeOutAsOneByOneInTheOrderGiven)
+{
+    // The long file first, so the short ones finish before it; one bad file among them.
+    juce::StringArray inputs;
+    for (const auto& [name, frames] : { std::pair { "long.wav", 60000 }, { "bad.wav", 0 }, { "short.wav", 500 }, { "mid.wav", 9000 }, { "tiny.wav", 50 } })
+    {
+        if (frames == 0)
+            file (name).replaceWithText ("not audio");
+        else
+            writeAudio (file (name), programSignal (2, frames, 1.4f), 48000.0, SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+        inputs.add (file (name).getFullPathName());
+    }
+
+    // Each way of reporting, one file at a time and three at once.
+    for (const auto& extra : { juce::StringArray { "--json" }, juce::StringArray { "--bits", "16" } })
+    {
+        RenderRun runs[2];
+        for (int k = 0; k < 2; ++k)
+        {
+            auto args = inputs;
+            args.addArray (extra);
+            args.addArray ({ "-j", k == 0 ? "1" : "3", "-o", file ("out" + juce::String (k)).getFullPathName() });
+            runs[k] = runRender (args);
+            EXPECT_EQ (runs[k].exitCode, 1) << runs[k].err;
+        }
+        SCOPED_TRACE (extra.joinIntoString (" "));
+        EXPECT_EQ (runs[1].out, runs[0].out.replace ("out0", "out1"));
+        EXPECT_EQ (runs[1].err, runs[0].err);
+        for (const auto* name : { "long.wav", "short.wav", "mid.wav", "tiny.wav" })
+        {
+            juce::MemoryBlock alone, side;
+            EXPECT_TRUE (file ("out0").getChildFile (name).loadFileAsData (alone));
+            EXPECT_TRUE (file ("out1").getChildFile (name).loadFileAsData (side));
+            EXPECT_TRUE (alone == side && alone.getSize() > 0) << name;
+        }
+        file ("out0").deleteRecursively();
+        file ("out1").deleteRecursively();
+    }
+}

@@ -164,6 +164,15 @@ TEST_F (RenderToolTest, WhatPassesTheCeilingIsCountedAndExplained)
         for (const auto& p : *report["passes"].getArray())
             explained += (juce::int64) p["samples"];
         EXPECT_EQ (explained, (juce::int64) report["overs"]["samples"]) << c.name;
+
+        // The engine tells the same half-waves whatever the blocks, also ones longer than its ring.
+        for (const auto* block : { "7", "4096" })
+        {
+            auto other = c.flags;
+            other.addArray ({ "--no-output", "--block", block, in.getFullPathName() });
+            EXPECT_EQ (juce::JSON::toString (renderJson (other)["files"][0]["passes"]), juce::JSON::toString (report["passes"]))
+                << c.name << ", block " << block;
+        }
     }
 
     // The unclosed half-wave passes at the very end; the text says why in one line.

@@ -2,8 +2,7 @@
 // and reports what came out: peaks, true peaks, loudness, gain reduction and
 // whatever passes the ceiling, with the reason why.
 
-#include "tools/render/FileError.h"
-#include "tools/render/FileRenderer.h"
+#include "tools/render/BatchRenderer.h"
 #include "tools/render/ProgressBar.h"
 #include "tools/render/RenderError.h"
 #include "tools/render/RenderOptions.h"
@@ -13,7 +12,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <set>
 
 namespace
 {
@@ -32,10 +30,6 @@ void fail (const juce::String& message)
 // Renders every job; one failure is reported and the others still run.
 bool renderAll (const RenderOptions& options, juce::Array<juce::var>& json)
 {
-    std::vector<juce::File> inputs;
-    for (const auto& job : options.jobs)
-        inputs.push_back (job.input);
-
     if (options.outputDirectoryName.isNotEmpty() && ! options.outputDirectory.isDirectory())
     {
         const auto made = options.outputDirectory.createDirectory();
@@ -46,46 +40,20 @@ bool renderAll (const RenderOptions& options, juce::Array<juce::var>& json)
         }
     }
 
-    const bool progress = ! options.quiet && ProgressBar::wanted (stderr);
-    std::set<juce::String> outputs;
     bool allGood = true;
-
-    for (const auto& job : options.jobs)
-    {
-        try
-        {
-            if (! options.noOutput && ! outputs.insert (job.output.getFullPathName()).second)
-                throw RenderError { "two inputs would both go to " + job.outputName + "; " + job.inputName + " not rendered" };
-
-            FileRenderer renderer (options, job, inputs);
-            const auto report = renderer.run (progress);
-
-            if (options.json)
-                json.add (report.toJson());
-            else if (! options.quiet)
-                report.printText (stdout);
-        }
-        catch (const RenderError& e)
-        {
-            fail (e.message);
-            json.add (RenderReport::failureJson (job.inputName, job.outputName, e.message));
-            allGood = false;
-        }
-        catch (const FileError& e)
-        {
-            const auto message = juce::String::fromUTF8 (e.message.c_str());
-            fail (message);
-            json.add (RenderReport::failureJson (job.inputName, job.outputName, message));
-            allGood = false;
-        }
-        catch (const std::exception& e)
-        {
-            fail (job.inputName + ": " + e.what());
-            json.add (RenderReport::failureJson (job.inputName, job.outputName, e.what()));
-            allGood = false;
-        }
-        std::fflush (stdout);
-    }
+    BatchRenderer (options).run (! options.quiet && ProgressBar::wanted (stderr), [&] (const RenderJob& job, const BatchRenderer::Outcome& outcome)
+                                 {
+                                     if (! outcome.report)
+                                     {
+                                         fail (outcome.error);
+                                         json.add (RenderReport::failureJson (job.inputName, job.outputName, outcome.error));
+                                         allGood = false;
+                                     }
+                                     else if (options.json)
+                                         json.add (outcome.report->toJson());
+                                     else if (! options.quiet)
+                                         outcome.report->printText (stdout);
+                                     std::fflush (stdout); });
     return allGood;
 }
 } // namespace

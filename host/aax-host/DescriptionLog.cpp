@@ -51,7 +51,15 @@ ACFRESULT DescriptionLog::Record (const AAX_SDescriptionCall& call)
     return ACF_OK;
 }
 
-PluginDescription DescriptionLog::describe() const
+namespace
+{
+using Call = DescriptionLog::Call;
+
+int64_t value (const Call& c, size_t i) { return i < c.values.size() ? c.values[i] : 0; }
+int32_t firstValue (const Call& c) { return static_cast<int32_t> (value (c, 0)); }
+
+// The description as the calls build it up, one call at a time.
+struct Reading
 {
     PluginDescription d;
     std::map<int32_t, size_t> effectIndex; // effect object -> index in d.effects
@@ -59,99 +67,113 @@ PluginDescription DescriptionLog::describe() const
     std::map<int32_t, std::vector<std::pair<int32_t, int32_t>>> maps;
     std::map<int32_t, std::vector<int32_t>> addedComponents; // effect object -> components in order added
 
-    auto value = [] (const Call& c, size_t i)
-    { return i < c.values.size() ? c.values[i] : 0; };
+    void collection (const Call& c)
+    {
+        if (c.method == "NewDescriptor")
+        {
+            effectIndex[firstValue (c)] = d.effects.size();
+            d.effects.push_back ({});
+            d.effects.back().objectID = firstValue (c);
+        }
+        else if (c.method == "AddEffect" && effectIndex.count (firstValue (c)) > 0)
+            d.effects[effectIndex[firstValue (c)]].identifier = c.text;
+        else if (c.method == "SetManufacturerName")
+            d.manufacturer = c.text;
+        else if (c.method == "AddPackageName")
+            d.packageNames.push_back (c.text);
+        else if (c.method == "SetPackageVersion")
+            d.packageVersion = static_cast<uint32_t> (value (c, 0));
+    }
 
+    void effect (const Call& c)
+    {
+        auto& e = d.effects[effectIndex[c.objectID]];
+        if (c.method == "AddName")
+            e.names.push_back (c.text);
+        else if (c.method == "AddCategory")
+            e.categories.push_back (static_cast<uint32_t> (value (c, 0)));
+        else if (c.method == "AddProcPtr")
+            e.procPtrs.emplace_back (firstValue (c), c.pointer);
+        else if (c.method == "NewComponentDescriptor")
+            components[firstValue (c)].objectID = firstValue (c);
+        else if (c.method == "AddComponent")
+            addedComponents[c.objectID].push_back (firstValue (c));
+    }
+
+    void component (const Call& c)
+    {
+        auto& comp = components[c.objectID];
+        comp.objectID = c.objectID;
+        const auto field = firstValue (c);
+
+        if (c.method == "AddAudioIn")
+            comp.fields.push_back ({ field, "audio input", -1, -1 });
+        else if (c.method == "AddAudioOut")
+            comp.fields.push_back ({ field, "audio output", -1, -1 });
+        else if (c.method == "AddAudioBufferLength")
+            comp.fields.push_back ({ field, "audio buffer length", -1, -1 });
+        else if (c.method == "AddSideChainIn")
+            comp.fields.push_back ({ field, "side-chain input", -1, -1 });
+        else if (c.method == "AddMeters")
+            comp.fields.push_back ({ field, "meters", value (c, 1) * 4, -1 });
+        else if (c.method == "AddAuxOutputStem")
+            comp.fields.push_back ({ field, "aux output", -1, -1 });
+        else if (c.method == "AddDataInPort")
+            comp.fields.push_back ({ field, "data-in port", value (c, 1), value (c, 2) });
+        else if (c.method == "AddPrivateData")
+            comp.fields.push_back ({ field, "private data", value (c, 1), -1 });
+        else if (c.method == "AddProcessProc_Native")
+        {
+            comp.processProc = c.pointer;
+            comp.properties = maps[field];
+        }
+    }
+
+    void propertyMap (const Call& c)
+    {
+        auto& props = maps[c.objectID];
+        const auto property = firstValue (c);
+        props.erase (std::remove_if (props.begin(), props.end(), [property] (const auto& p)
+                                     { return p.first == property; }),
+                     props.end());
+
+        if (c.method == "AddProperty")
+            props.emplace_back (property, static_cast<int32_t> (value (c, 1)));
+    }
+
+    // Each effect's components, in the order it added them.
+    void gatherComponents()
+    {
+        for (auto& e : d.effects)
+            for (auto componentID : addedComponents[e.objectID])
+            {
+                auto comp = components[componentID];
+                comp.added = true;
+                comp.findProperty (51, comp.inputStemFormat);
+                comp.findProperty (52, comp.outputStemFormat);
+                e.components.push_back (comp);
+            }
+    }
+};
+} // namespace
+
+PluginDescription DescriptionLog::describe() const
+{
+    Reading r;
     for (const auto& c : calls)
     {
         const auto id = c.objectID;
         const auto kind = id >= 0 && static_cast<size_t> (id) < kinds.size() ? kinds[static_cast<size_t> (id)]
                                                                              : AAX_eDescriptionObject_PropertyMap;
-
         if (id == 0)
-        {
-            if (c.method == "NewDescriptor")
-            {
-                effectIndex[static_cast<int32_t> (value (c, 0))] = d.effects.size();
-                d.effects.push_back ({});
-                d.effects.back().objectID = static_cast<int32_t> (value (c, 0));
-            }
-            else if (c.method == "AddEffect" && effectIndex.count (static_cast<int32_t> (value (c, 0))) > 0)
-                d.effects[effectIndex[static_cast<int32_t> (value (c, 0))]].identifier = c.text;
-            else if (c.method == "SetManufacturerName")
-                d.manufacturer = c.text;
-            else if (c.method == "AddPackageName")
-                d.packageNames.push_back (c.text);
-            else if (c.method == "SetPackageVersion")
-                d.packageVersion = static_cast<uint32_t> (value (c, 0));
-        }
-        else if (kind == AAX_eDescriptionObject_EffectDescriptor && effectIndex.count (id) > 0)
-        {
-            auto& e = d.effects[effectIndex[id]];
-
-            if (c.method == "AddName")
-                e.names.push_back (c.text);
-            else if (c.method == "AddCategory")
-                e.categories.push_back (static_cast<uint32_t> (value (c, 0)));
-            else if (c.method == "AddProcPtr")
-                e.procPtrs.emplace_back (static_cast<int32_t> (value (c, 0)), c.pointer);
-            else if (c.method == "NewComponentDescriptor")
-                components[static_cast<int32_t> (value (c, 0))].objectID = static_cast<int32_t> (value (c, 0));
-            else if (c.method == "AddComponent")
-                addedComponents[id].push_back (static_cast<int32_t> (value (c, 0)));
-        }
+            r.collection (c);
+        else if (kind == AAX_eDescriptionObject_EffectDescriptor && r.effectIndex.count (id) > 0)
+            r.effect (c);
         else if (kind == AAX_eDescriptionObject_ComponentDescriptor)
-        {
-            auto& comp = components[id];
-            comp.objectID = id;
-            const auto field = static_cast<int32_t> (value (c, 0));
-
-            if (c.method == "AddAudioIn")
-                comp.fields.push_back ({ field, "audio input", -1, -1 });
-            else if (c.method == "AddAudioOut")
-                comp.fields.push_back ({ field, "audio output", -1, -1 });
-            else if (c.method == "AddAudioBufferLength")
-                comp.fields.push_back ({ field, "audio buffer length", -1, -1 });
-            else if (c.method == "AddSideChainIn")
-                comp.fields.push_back ({ field, "side-chain input", -1, -1 });
-            else if (c.method == "AddMeters")
-                comp.fields.push_back ({ field, "meters", value (c, 1) * 4, -1 });
-            else if (c.method == "AddAuxOutputStem")
-                comp.fields.push_back ({ field, "aux output", -1, -1 });
-            else if (c.method == "AddDataInPort")
-                comp.fields.push_back ({ field, "data-in port", value (c, 1), value (c, 2) });
-            else if (c.method == "AddPrivateData")
-                comp.fields.push_back ({ field, "private data", value (c, 1), -1 });
-            else if (c.method == "AddProcessProc_Native")
-            {
-                comp.processProc = c.pointer;
-                comp.properties = maps[static_cast<int32_t> (value (c, 0))];
-            }
-        }
+            r.component (c);
         else if (kind == AAX_eDescriptionObject_PropertyMap)
-        {
-            auto& props = maps[id];
-            const auto property = static_cast<int32_t> (value (c, 0));
-            props.erase (std::remove_if (props.begin(), props.end(), [property] (const auto& p)
-                                         { return p.first == property; }),
-                         props.end());
-
-            if (c.method == "AddProperty")
-                props.emplace_back (property, static_cast<int32_t> (value (c, 1)));
-        }
+            r.propertyMap (c);
     }
-
-    for (auto& e : d.effects)
-    {
-        for (auto componentID : addedComponents[e.objectID])
-        {
-            auto comp = components[componentID];
-            comp.added = true;
-            comp.findProperty (51, comp.inputStemFormat);
-            comp.findProperty (52, comp.outputStemFormat);
-            e.components.push_back (comp);
-        }
-    }
-
-    return d;
+    r.gatherComponents();
+    return r.d;
 }

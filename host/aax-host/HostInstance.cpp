@@ -383,9 +383,9 @@ ACFRESULT HostInstance::PostReleaseRequest (AAX_CParamID parameterID)
     return ACF_OK;
 }
 
-WavFile HostInstance::processInBlocks (const WavFile& input, size_t blockSize)
+AudioData HostInstance::processInBlocks (const AudioData& input, size_t blockSize)
 {
-    WavFile output;
+    AudioData output;
     output.sampleRate = input.sampleRate;
     output.channels.assign (input.channels.size(), std::vector<float> (input.numFrames()));
 

@@ -13,7 +13,7 @@
 #include "AAX_IEffectParameters.h"
 #include "HostViewContainer.h"
 #include "PluginDescription.h"
-#include "WavFile.h"
+#include "AudioData.h"
 
 class HostInstance : public AAX_IACFController,
                      public AAX_IACFAutomationDelegate
@@ -60,7 +60,7 @@ public:
     void process (const std::vector<const float*>& inputs, const std::vector<float*>& outputs, int32_t numSamples);
 
     // Runs a whole file through the instance in blocks of the given size.
-    WavFile processInBlocks (const WavFile& input, size_t blockSize);
+    AudioData processInBlocks (const AudioData& input, size_t blockSize);
     int numInputChannels() const;
     int numOutputChannels() const;
 

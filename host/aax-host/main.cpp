@@ -16,18 +16,20 @@
 
 #include "processor/BlockSize.h"
 #include "processor/TolvoParameters.h"
+#include "tools/render/AudioFileReader.h"
+#include "tools/render/AudioFileWriter.h"
 #include "tools/render/FileError.h"
+#include "tools/render/JsonWriter.h"
 #include "tools/render/OutputTarget.h"
+#include "tools/render/RenderError.h"
 #include "tools/render/StrictNumber.h"
-#include "tools/render/TemporaryOutput.h"
 
 #include "AAX_CString.h"
 #include "AAX_Enums.h"
 #include "AAX_Errors.h"
 #include "AaxHost.h"
 #include "HostInstance.h"
-#include "JsonWriter.h"
-#include "WavFile.h"
+#include "AudioData.h"
 
 #include <unistd.h>
 
@@ -273,59 +275,161 @@ int usageError (const std::string& message)
     return 2;
 }
 
-int render (int argc, char** argv)
+// What `render` is asked to do.
+struct RenderRequest
 {
-    std::vector<std::string> positional;
-    std::string level;
+    std::string library, input, output;
+    std::string level; // as given, for the plug-in to read; empty for its default
     bool bypass = false, force = false;
     long block = 512;
+};
 
+// Reads render's arguments; a usage message, or empty when they are good.
+std::string readRenderArguments (int argc, char** argv, RenderRequest& request)
+{
+    std::vector<std::string> positional;
     for (int i = 2; i < argc; ++i)
     {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-
         if (arg == "--level" || arg == "--block")
         {
-            if (! hasValue)
-                return usageError (arg + " needs a value");
+            if (i + 1 >= argc)
+                return arg + " needs a value";
             const std::string text = argv[++i];
             if (arg == "--level")
             {
                 // Refused, not clamped: a level the plug-in would change is not the one asked for.
                 const auto number = parseStrictNumber (text);
                 if (! number || *number < TolvoParameters::levelMinimumDb || *number > TolvoParameters::levelMaximumDb)
-                    return usageError ("--level must be a number from -6.0 to 0.0, not '" + text + "'");
-                level = text;
+                    return "--level must be a number from -6.0 to 0.0, not '" + text + "'";
+                request.level = text;
+                continue;
             }
-            else
-            {
-                const bool digits = ! text.empty() && text.size() <= 7 && text.find_first_not_of ("0123456789") == std::string::npos;
-                block = digits ? std::strtol (text.c_str(), nullptr, 10) : 0;
-                if (block < 1 || block > maximumBlockSize)
-                    return usageError ("--block must be a whole number from 1 to " + std::to_string (maximumBlockSize) + ", not '" + text + "'");
-            }
+            const bool digits = ! text.empty() && text.size() <= 7 && text.find_first_not_of ("0123456789") == std::string::npos;
+            request.block = digits ? std::strtol (text.c_str(), nullptr, 10) : 0;
+            if (request.block < 1 || request.block > maximumBlockSize)
+                return "--block must be a whole number from 1 to " + std::to_string (maximumBlockSize) + ", not '" + text + "'";
         }
         else if (arg == "--bypass")
-            bypass = true;
+            request.bypass = true;
         else if (arg == "--force")
-            force = true;
+            request.force = true;
         else if (arg.size() > 1 && arg[0] == '-')
-            return usageError ("unknown option " + arg);
+            return "unknown option " + arg;
         else
             positional.push_back (arg);
     }
-
     if (positional.size() != 3)
-        return usageError ("render takes LIB IN.wav OUT.wav");
+        return "render takes LIB IN.wav OUT.wav";
+    request.library = positional[0];
+    request.input = positional[1];
+    request.output = positional[2];
+    return {};
+}
 
-    const std::string& path = positional[0];
-    const std::string& inPath = positional[1];
-    const std::string& outPath = positional[2];
+// Runs `input` through one instance as asked; an error message, or empty.
+std::string processThroughInstance (const PluginDescription& description, const RenderRequest& request, AudioData& input, AudioData& output)
+{
+    const auto& effect = description.effects.front();
+    const auto* component = findComponent (effect, input.numChannels());
+    if (component == nullptr)
+        return "no component takes " + std::to_string (input.numChannels()) + " channels";
+
+    HostInstance instance (effect, *component, input.sampleRate);
+    const auto created = instance.create();
+    if (created != AAX_SUCCESS)
+        return "the instance did not initialise: " + std::to_string (created);
+
+    if (! request.level.empty())
+    {
+        double normalized = 0;
+        if (instance.effect()->GetParameterValueFromString (TolvoParameters::levelId, &normalized, AAX_CString (request.level.c_str())) != AAX_SUCCESS)
+            return "the plug-in does not read the level '" + request.level + "'";
+        instance.setParameter (TolvoParameters::levelId, normalized);
+    }
+    if (request.bypass)
+        instance.setParameter (instance.masterBypassID(), 1.0);
+
+    // The delay stays in the output, so the input runs on by the latency
+    // in silence for its last samples to come out; bypassed, nothing is delayed.
+    const int latency = instance.latencyReports.empty() ? 0 : instance.latencyReports.back();
+    const auto frames = input.numFrames();
+    if (! request.bypass)
+        for (auto& channel : input.channels)
+            channel.resize (frames + static_cast<size_t> (std::max (0, latency)), 0.0f);
+
+    output = instance.processInBlocks (input, static_cast<size_t> (request.block));
+
+    std::fprintf (stderr, "tolvo-aax-host: %zu frames at %g Hz, %d channel(s), latency %d samples%s\n",
+                  frames, input.sampleRate, input.numChannels(), latency,
+                  request.bypass ? ", Master Bypass on" : "");
+    return {};
+}
+
+// Reads the whole input through the renderer's file layer; an error message, or empty.
+std::string readInput (const std::string& path, AudioData& audio)
+{
+    try
+    {
+        AudioFileReader reader (juce::File (juce::String::fromUTF8 (path.c_str())), juce::String::fromUTF8 (path.c_str()));
+        if (reader.getAvailableFrames() < reader.getDeclaredFrames() || reader.getMissingBytes() > 0)
+            return path + " is cut short; not rendered";
+
+        audio.sampleRate = reader.getSampleRate();
+        audio.channels.assign ((size_t) reader.getNumChannels(), {});
+        juce::AudioBuffer<float> block (reader.getNumChannels(), 65536);
+        for (int got; (got = reader.read (block, block.getNumSamples())) > 0;)
+            for (int ch = 0; ch < block.getNumChannels(); ++ch)
+                audio.channels[(size_t) ch].insert (audio.channels[(size_t) ch].end(), block.getReadPointer (ch), block.getReadPointer (ch) + got);
+        if (reader.getReadError().isNotEmpty() || (juce::int64) audio.numFrames() < reader.getDeclaredFrames())
+            return path + " is cut short; not rendered";
+        return {};
+    }
+    catch (const RenderError& e)
+    {
+        return e.message.toStdString();
+    }
+}
+
+// Writes 32-bit float through the renderer's file layer, into a temporary
+// file that takes the output's place when complete; an error message, or empty.
+std::string writeOutput (const RenderRequest& request, const AudioData& audio)
+{
+    try
+    {
+        const auto name = juce::String::fromUTF8 (request.output.c_str());
+        AudioFileWriter writer (juce::File::getCurrentWorkingDirectory().getChildFile (name), name, audio.numChannels(), audio.sampleRate,
+                                OutputBits::float32, (juce::int64) audio.numFrames());
+        juce::AudioBuffer<float> block (audio.numChannels(), 65536);
+        for (size_t start = 0; start < audio.numFrames(); start += (size_t) block.getNumSamples())
+        {
+            const int n = (int) std::min (audio.numFrames() - start, (size_t) block.getNumSamples());
+            for (int ch = 0; ch < audio.numChannels(); ++ch)
+                block.copyFrom (ch, 0, audio.channels[(size_t) ch].data() + start, n);
+            writer.write (block, 0, n);
+        }
+        writer.commit (request.force);
+        return {};
+    }
+    catch (const RenderError& e)
+    {
+        return e.message.toStdString();
+    }
+    catch (const FileError& e)
+    {
+        return e.message;
+    }
+}
+
+int render (int argc, char** argv)
+{
+    RenderRequest request;
+    if (const auto wrong = readRenderArguments (argc, argv, request); ! wrong.empty())
+        return usageError (wrong);
 
     try
     {
-        OutputTarget::check (outPath, outPath, { inPath }, force);
+        OutputTarget::check (request.output, request.output, { request.input }, request.force);
     }
     catch (const FileError& e)
     {
@@ -334,79 +438,25 @@ int render (int argc, char** argv)
 
     // A device or a pipe would be read without end.
     std::error_code status;
-    if (! std::filesystem::is_regular_file (std::filesystem::u8path (inPath), status))
-        return fail ("cannot read " + inPath + ": not a regular file");
+    if (! std::filesystem::is_regular_file (std::filesystem::u8path (request.input), status))
+        return fail ("cannot read " + request.input + ": not a regular file");
 
-    WavFile input;
-    auto error = WavFile::read (inPath, input);
-
-    if (! error.empty())
+    AudioData input, output;
+    if (const auto error = readInput (request.input, input); ! error.empty())
         return fail (error);
 
     AaxHost host;
     PluginDescription description;
-
-    if (! open (host, path.c_str(), description, error))
+    std::string error;
+    if (! open (host, request.library.c_str(), description, error))
         return fail (error);
-
-    const auto& effect = description.effects.front();
-    const auto* component = findComponent (effect, input.numChannels());
-
-    if (component == nullptr)
-        return fail ("no component takes " + std::to_string (input.numChannels()) + " channels");
-
-    WavFile output;
-
-    {
-        HostInstance instance (effect, *component, input.sampleRate);
-        const auto created = instance.create();
-
-        if (created != AAX_SUCCESS)
-            return fail ("the instance did not initialise: " + std::to_string (created));
-
-        if (! level.empty())
-        {
-            double normalized = 0;
-
-            if (instance.effect()->GetParameterValueFromString (TolvoParameters::levelId, &normalized, AAX_CString (level.c_str())) != AAX_SUCCESS)
-                return fail ("the plug-in does not read the level '" + level + "'");
-
-            instance.setParameter (TolvoParameters::levelId, normalized);
-        }
-
-        if (bypass)
-            instance.setParameter (instance.masterBypassID(), 1.0);
-
-        // The delay stays in the output, so the input runs on by the latency
-        // in silence for its last samples to come out; bypassed, nothing is delayed.
-        const int latency = instance.latencyReports.empty() ? 0 : instance.latencyReports.back();
-        const auto frames = input.numFrames();
-        if (! bypass)
-            for (auto& channel : input.channels)
-                channel.resize (frames + static_cast<size_t> (std::max (0, latency)), 0.0f);
-
-        output = instance.processInBlocks (input, static_cast<size_t> (block));
-
-        std::fprintf (stderr, "tolvo-aax-host: %zu frames at %g Hz, %d channel(s), latency %d samples%s\n",
-                      frames, input.sampleRate, input.numChannels(), latency,
-                      bypass ? ", Master Bypass on" : "");
-    }
-
+    error = processThroughInstance (description, request, input, output);
+    if (! error.empty())
+        return fail (error);
     host.shutdown();
 
-    try
-    {
-        TemporaryOutput temp (outPath, outPath);
-        ::close (temp.takeDescriptor());
-        error = WavFile::write (temp.getPath(), output);
-        if (! error.empty())
-            return fail ("cannot write " + outPath);
-        temp.commit (force);
-    }
-    catch (const FileError& e)
-    {
-        return fail (e.message);
-    }
+    if (const auto written = writeOutput (request, output); ! written.empty())
+        return fail (written);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AaxHost.h"
+#include "AudioData.h"
 #include "HostInstance.h"
 #include "PluginDescription.h"
 
@@ -22,4 +23,9 @@ const PluginDescription::Component& component (int channels);
 int run (const std::string& command, std::string* out = nullptr);
 
 std::string tempPath (const std::string& name);
+
+// A 32-bit float WAV of `audio`, through libsndfile; false if it cannot be written.
+bool writeWav (const std::string& path, const AudioData& audio);
+// A file's audio through libsndfile; no channels if it cannot be read.
+AudioData readWav (const std::string& path);
 } // namespace aaxtest

@@ -273,50 +273,42 @@ struct Host
     }
 };
 
-void checkFormat (CheckReport& report, Host& host, const juce::String& renderTool, const juce::File& work)
+// What the host shows right after instantiation: the plug-in's defaults.
+void checkDefaults (CheckReport& report, Host& host, const std::string& f)
 {
-    const auto f = str (host.formatName) + " ";
-    const auto input = noise (signalFrames, 1);
+    auto p = host.load();
+    p->prepareToPlay (checkRate, preparedBlock);
+    emptyBlock (*p);
+    const float enable = findParameter (*p, "Enable")->getValue();
+    const float level = findParameter (*p, "Level")->getValue() * 6.0f - 6.0f;
+    report.check (f + "host sees the values after instantiation", enable == 1.0f && std::abs (level + 0.1f) < 1.0e-4f,
+                  "Enable " + std::to_string (enable) + ", Level " + std::to_string (level) + " dB");
+}
 
-    auto plugin = host.load();
-    report.check (f + "loads as Tolvo", plugin != nullptr && plugin->getName() == "Tolvo",
-                  plugin != nullptr ? str (plugin->getName()) : "not loaded");
-
-    if (plugin == nullptr)
-        return;
-
-    // What the host shows right after instantiation: the plug-in's defaults.
+// Layouts.
+void checkLayouts (CheckReport& report, Host& host, const std::string& f, juce::AudioPluginInstance& plugin)
+{
+    using Set = juce::AudioChannelSet;
+    const auto layout = [] (const Set& in, const Set& out)
     {
-        auto p = host.load();
-        p->prepareToPlay (checkRate, preparedBlock);
-        emptyBlock (*p);
-        const float enable = findParameter (*p, "Enable")->getValue();
-        const float level = findParameter (*p, "Level")->getValue() * 6.0f - 6.0f;
-        report.check (f + "host sees the values after instantiation", enable == 1.0f && std::abs (level + 0.1f) < 1.0e-4f,
-                      "Enable " + std::to_string (enable) + ", Level " + std::to_string (level) + " dB");
-    }
+        juce::AudioProcessor::BusesLayout l;
+        l.inputBuses.add (in);
+        l.outputBuses.add (out);
+        return l;
+    };
+    const bool stereo = plugin.checkBusesLayoutSupported (layout (Set::stereo(), Set::stereo()));
+    const bool mono = plugin.checkBusesLayoutSupported (layout (Set::mono(), Set::mono()));
+    const bool mixed = plugin.checkBusesLayoutSupported (layout (Set::stereo(), Set::mono()));
+    // An LV2 description fixes its ports: this URI is the stereo plug-in.
+    const bool monoExpected = host.formatName != "LV2";
+    report.check (f + (monoExpected ? "mono and stereo layouts" : "stereo layout (ports fixed by the description)"),
+                  stereo && mono == monoExpected && ! mixed,
+                  std::string ("stereo ") + (stereo ? "yes" : "no") + ", mono " + (mono ? "yes" : "no") + ", stereo to mono " + (mixed ? "yes" : "no"));
+}
 
-    // Layouts.
-    {
-        using Set = juce::AudioChannelSet;
-        const auto layout = [] (const Set& in, const Set& out)
-        {
-            juce::AudioProcessor::BusesLayout l;
-            l.inputBuses.add (in);
-            l.outputBuses.add (out);
-            return l;
-        };
-        const bool stereo = plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::stereo()));
-        const bool mono = plugin->checkBusesLayoutSupported (layout (Set::mono(), Set::mono()));
-        const bool mixed = plugin->checkBusesLayoutSupported (layout (Set::stereo(), Set::mono()));
-        // An LV2 description fixes its ports: this URI is the stereo plug-in.
-        const bool monoExpected = host.formatName != "LV2";
-        report.check (f + (monoExpected ? "mono and stereo layouts" : "stereo layout (ports fixed by the description)"),
-                      stereo && mono == monoExpected && ! mixed,
-                      std::string ("stereo ") + (stereo ? "yes" : "no") + ", mono " + (mono ? "yes" : "no") + ", stereo to mono " + (mixed ? "yes" : "no"));
-    }
-
-    // Latency after prepare.
+// Latency after prepare.
+void checkLatency (CheckReport& report, Host& host, const std::string& f)
+{
     for (const auto& [rate, expected] : { std::pair { 44100.0, 1323 }, { 48000.0, 1440 }, { 96000.0, 2880 }, { 192000.0, 5760 } })
     {
         auto p = host.start (rate);
@@ -324,137 +316,146 @@ void checkFormat (CheckReport& report, Host& host, const juce::String& renderToo
         report.check (f + "latency at " + std::to_string ((int) rate) + " Hz", p->getLatencySamples() == expected,
                       std::to_string (p->getLatencySamples()) + " samples");
     }
+}
 
-    // Random block sizes, an empty block and one longer than prepared, against
-    // tolvo-render; no allocation in any block the host was entitled to send.
-    {
-        juce::AudioBuffer<float> reference;
-        const bool rendered = render (renderTool, work, input, reference);
+// Random block sizes, an empty block and one longer than prepared, against
+// tolvo-render; no allocation in any block the host was entitled to send.
+void checkRandomBlocks (CheckReport& report, const std::string& f, juce::AudioPluginInstance& plugin, const juce::AudioBuffer<float>& input, const juce::String& renderTool, const juce::File& work)
+{
+    juce::AudioBuffer<float> reference;
+    const bool rendered = render (renderTool, work, input, reference);
 
-        juce::Random random (7);
-        std::vector<int> sizes;
-        sizes.reserve (200);
+    juce::Random random (7);
+    std::vector<int> sizes;
+    sizes.reserve (200);
 
-        for (int i = 0; i < 200; ++i)
-            sizes.push_back (i % 17 == 5 ? 0 : 1 + random.nextInt (preparedBlock));
+    for (int i = 0; i < 200; ++i)
+        sizes.push_back (i % 17 == 5 ? 0 : 1 + random.nextInt (preparedBlock));
 
-        sizes[10] = preparedBlock + 1904;
+    sizes[10] = preparedBlock + 1904;
 
-        plugin->prepareToPlay (checkRate, preparedBlock);
-        setLevel (*plugin, -1.0f);
-        const auto run = process (*plugin, input, sizes);
-        const auto d = compare (run.output, reference);
-        report.check (f + "random blocks (0, 1..4096, one of 6000) equal tolvo-render", rendered && d.none(),
-                      rendered ? d.text() : "tolvo-render failed");
-        report.check (f + "no allocation in " + std::to_string (run.blocks) + " blocks", run.allocations == 0,
-                      std::to_string (run.allocations) + " allocations");
-    }
+    plugin.prepareToPlay (checkRate, preparedBlock);
+    setLevel (plugin, -1.0f);
+    const auto run = process (plugin, input, sizes);
+    const auto d = compare (run.output, reference);
+    report.check (f + "random blocks (0, 1..4096, one of 6000) equal tolvo-render", rendered && d.none(),
+                  rendered ? d.text() : "tolvo-render failed");
+    report.check (f + "no allocation in " + std::to_string (run.blocks) + " blocks", run.allocations == 0,
+                  std::to_string (run.allocations) + " allocations");
+}
 
-    // Automation while processing.
-    {
-        auto p = host.start();
-        auto* enable = findParameter (*p, "Enable");
-        auto* level = findParameter (*p, "Level");
-        const int block = 512;
-        bool bypassedBlockPassedThrough = true;
-        const auto run = process (*p, input, { block }, [&] (int n)
+// Automation while processing.
+void checkAutomation (CheckReport& report, Host& host, const std::string& f, const juce::AudioBuffer<float>& input)
+{
+    auto p = host.start();
+    auto* enable = findParameter (*p, "Enable");
+    auto* level = findParameter (*p, "Level");
+    const int block = 512;
+    bool bypassedBlockPassedThrough = true;
+    const auto run = process (*p, input, { block }, [&] (int n)
+                              {
+                                  if (n == 20) enable->setValueNotifyingHost (0.0f);
+                                  if (n == 30)
                                   {
-                                      if (n == 20) enable->setValueNotifyingHost (0.0f);
-                                      if (n == 30)
-                                      {
-                                          enable->setValueNotifyingHost (1.0f);
-                                          level->setValueNotifyingHost (levelNormalised (-6.0f));
-                                      } });
+                                      enable->setValueNotifyingHost (1.0f);
+                                      level->setValueNotifyingHost (levelNormalised (-6.0f));
+                                  } });
+
+    for (int ch = 0; ch < 2; ++ch)
+        for (int i = 21 * block; i < 30 * block; ++i)
+            bypassedBlockPassedThrough = bypassedBlockPassedThrough && run.output.getSample (ch, i) == input.getSample (ch, i);
+
+    const float peak = peakFrom (run.output, 30 * block + p->getLatencySamples());
+    const float ceiling = std::pow (10.0f, -6.0f / 20.0f);
+    report.check (f + "automation: Enable off passes the input untouched", bypassedBlockPassedThrough);
+    report.check (f + "automation: Level -6 dB holds the output under the ceiling", peak <= ceiling * 1.000001f,
+                  "peak " + std::to_string (peak) + ", ceiling " + std::to_string (ceiling));
+}
+
+// A new rate without a release in between.
+void checkRateChange (CheckReport& report, Host& host, const std::string& f, const juce::AudioBuffer<float>& input, const juce::String& renderTool, const juce::File& work)
+{
+    auto p = host.start();
+    process (*p, input, { 512 });
+    p->prepareToPlay (96000.0, preparedBlock);
+    setLevel (*p, -1.0f);
+    const auto run = process (*p, input, { 480 });
+    juce::AudioBuffer<float> reference;
+    const bool rendered = render (renderTool, work, input, reference, 96000.0);
+    const auto d = compare (run.output, reference);
+    report.check (f + "rate change without release: latency and tolvo-render's output at 96 kHz",
+                  p->getLatencySamples() == 2880 && rendered && d.none(),
+                  "latency " + std::to_string (p->getLatencySamples()) + ", " + d.text());
+}
+
+// State through the format, read by a fresh instance; the host sees the
+// restored values.
+void checkState (CheckReport& report, Host& host, const std::string& f, const juce::AudioBuffer<float>& input)
+{
+    auto p = host.start();
+    findParameter (*p, "Enable")->setValueNotifyingHost (0.0f);
+    findParameter (*p, "Level")->setValueNotifyingHost (levelNormalised (-2.37f));
+    emptyBlock (*p);
+    juce::MemoryBlock state;
+    p->getStateInformation (state);
+
+    auto fresh = host.start();
+    fresh->setStateInformation (state.getData(), (int) state.getSize());
+    emptyBlock (*fresh);
+    const float enable = findParameter (*fresh, "Enable")->getValue();
+    const float level = findParameter (*fresh, "Level")->getValue();
+    const auto run = process (*fresh, input, { 512 });
+    report.check (f + "state read by a fresh instance, host-side values included",
+                  enable == 0.0f && std::abs (level - levelNormalised (-2.37f)) < 1.0e-4f && compare (run.output, input).none(),
+                  "Enable " + std::to_string (enable) + ", Level " + std::to_string (level * 6.0f - 6.0f) + " dB");
+}
+
+// Deactivate and activate equal a fresh start.
+void checkFreshStart (CheckReport& report, Host& host, const std::string& f, const juce::AudioBuffer<float>& input)
+{
+    const auto second = noise (signalFrames, 2);
+    auto p = host.start();
+    process (*p, input, { 512 });
+    p->releaseResources();
+    p->prepareToPlay (checkRate, preparedBlock);
+    setLevel (*p, -1.0f);
+    const auto again = process (*p, second, { 512 });
+
+    auto fresh = host.start();
+    const auto first = process (*fresh, second, { 512 });
+    const auto d = compare (again.output, first.output);
+    report.check (f + "deactivate and activate equal a fresh start", d.none(), d.text());
+}
+
+// The host's bypass: the input comes out delayed by the latency, unlimited.
+void checkHostBypass (CheckReport& report, Host& host, const std::string& f, const juce::AudioBuffer<float>& input)
+{
+    auto p = host.start();
+    auto* bypass = p->getBypassParameter();
+    bool delayed = bypass != nullptr;
+
+    if (bypass != nullptr)
+    {
+        bypass->setValueNotifyingHost (1.0f);
+        emptyBlock (*p);
+        const auto run = process (*p, input, { 512 });
+        const int n = p->getLatencySamples();
 
         for (int ch = 0; ch < 2; ++ch)
-            for (int i = 21 * block; i < 30 * block; ++i)
-                bypassedBlockPassedThrough = bypassedBlockPassedThrough && run.output.getSample (ch, i) == input.getSample (ch, i);
-
-        const float peak = peakFrom (run.output, 30 * block + p->getLatencySamples());
-        const float ceiling = std::pow (10.0f, -6.0f / 20.0f);
-        report.check (f + "automation: Enable off passes the input untouched", bypassedBlockPassedThrough);
-        report.check (f + "automation: Level -6 dB holds the output under the ceiling", peak <= ceiling * 1.000001f,
-                      "peak " + std::to_string (peak) + ", ceiling " + std::to_string (ceiling));
+            for (int i = 0; i < input.getNumSamples(); ++i)
+                delayed = delayed && run.output.getSample (ch, i) == (i < n ? 0.0f : input.getSample (ch, i - n));
     }
 
-    // A new rate without a release in between.
-    {
-        auto p = host.start();
-        process (*p, input, { 512 });
-        p->prepareToPlay (96000.0, preparedBlock);
-        setLevel (*p, -1.0f);
-        const auto run = process (*p, input, { 480 });
-        juce::AudioBuffer<float> reference;
-        const bool rendered = render (renderTool, work, input, reference, 96000.0);
-        const auto d = compare (run.output, reference);
-        report.check (f + "rate change without release: latency and tolvo-render's output at 96 kHz",
-                      p->getLatencySamples() == 2880 && rendered && d.none(),
-                      "latency " + std::to_string (p->getLatencySamples()) + ", " + d.text());
-    }
+    report.check (f + "host bypass: input delayed by the latency, unlimited", delayed);
+}
 
-    // State through the format, read by a fresh instance; the host sees the
-    // restored values.
-    {
-        auto p = host.start();
-        findParameter (*p, "Enable")->setValueNotifyingHost (0.0f);
-        findParameter (*p, "Level")->setValueNotifyingHost (levelNormalised (-2.37f));
-        emptyBlock (*p);
-        juce::MemoryBlock state;
-        p->getStateInformation (state);
-
-        auto fresh = host.start();
-        fresh->setStateInformation (state.getData(), (int) state.getSize());
-        emptyBlock (*fresh);
-        const float enable = findParameter (*fresh, "Enable")->getValue();
-        const float level = findParameter (*fresh, "Level")->getValue();
-        const auto run = process (*fresh, input, { 512 });
-        report.check (f + "state read by a fresh instance, host-side values included",
-                      enable == 0.0f && std::abs (level - levelNormalised (-2.37f)) < 1.0e-4f && compare (run.output, input).none(),
-                      "Enable " + std::to_string (enable) + ", Level " + std::to_string (level * 6.0f - 6.0f) + " dB");
-    }
-
-    // Deactivate and activate equal a fresh start.
-    {
-        const auto second = noise (signalFrames, 2);
-        auto p = host.start();
-        process (*p, input, { 512 });
-        p->releaseResources();
-        p->prepareToPlay (checkRate, preparedBlock);
-        setLevel (*p, -1.0f);
-        const auto again = process (*p, second, { 512 });
-
-        auto fresh = host.start();
-        const auto first = process (*fresh, second, { 512 });
-        const auto d = compare (again.output, first.output);
-        report.check (f + "deactivate and activate equal a fresh start", d.none(), d.text());
-    }
-
-    // The host's bypass: the input comes out delayed by the latency, unlimited.
-    {
-        auto p = host.start();
-        auto* bypass = p->getBypassParameter();
-        bool delayed = bypass != nullptr;
-
-        if (bypass != nullptr)
-        {
-            bypass->setValueNotifyingHost (1.0f);
-            emptyBlock (*p);
-            const auto run = process (*p, input, { 512 });
-            const int n = p->getLatencySamples();
-
-            for (int ch = 0; ch < 2; ++ch)
-                for (int i = 0; i < input.getNumSamples(); ++i)
-                    delayed = delayed && run.output.getSample (ch, i) == (i < n ? 0.0f : input.getSample (ch, i - n));
-        }
-
-        report.check (f + "host bypass: input delayed by the latency, unlimited", delayed);
-    }
-
-    // The window opened and closed 100 times while audio runs. Under the
-    // framework's LV2 hosting this sometimes crashes inside the checking host
-    // itself: its XEmbedComponent posts a callback holding a raw pointer to
-    // itself on ConfigureNotify, which can run after the window is gone. So
-    // the LV2 window runs only on request.
+// The window opened and closed 100 times while audio runs. Under the
+// framework's LV2 hosting this sometimes crashes inside the checking host
+// itself: its XEmbedComponent posts a callback holding a raw pointer to
+// itself on ConfigureNotify, which can run after the window is gone. So
+// the LV2 window runs only on request.
+void checkWindow (CheckReport& report, Host& host, const std::string& f, const juce::AudioBuffer<float>& input)
+{
     if (host.formatName == "LV2" && std::getenv ("TOLVO_CHECK_LV2_WINDOW") == nullptr)
     {
         std::printf ("skip %swindow opened and closed 100 times: the framework's LV2 hosting can crash on its own "
@@ -512,6 +513,31 @@ void checkFormat (CheckReport& report, Host& host, const juce::String& renderToo
         report.check (f + "window opened and closed 100 times while audio runs", opened == windows && blocks > 0 && finite,
                       std::to_string (opened) + " windows, " + std::to_string (blocks.load()) + " blocks");
     }
+}
+
+// Every check of one format, in turn.
+void checkFormat (CheckReport& report, Host& host, const juce::String& renderTool, const juce::File& work)
+{
+    const auto f = str (host.formatName) + " ";
+    const auto input = noise (signalFrames, 1);
+
+    auto plugin = host.load();
+    report.check (f + "loads as Tolvo", plugin != nullptr && plugin->getName() == "Tolvo",
+                  plugin != nullptr ? str (plugin->getName()) : "not loaded");
+
+    if (plugin == nullptr)
+        return;
+
+    checkDefaults (report, host, f);
+    checkLayouts (report, host, f, *plugin);
+    checkLatency (report, host, f);
+    checkRandomBlocks (report, f, *plugin, input, renderTool, work);
+    checkAutomation (report, host, f, input);
+    checkRateChange (report, host, f, input, renderTool, work);
+    checkState (report, host, f, input);
+    checkFreshStart (report, host, f, input);
+    checkHostBypass (report, host, f, input);
+    checkWindow (report, host, f, input);
 }
 } // namespace
 

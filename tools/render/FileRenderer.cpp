@@ -1,5 +1,6 @@
 #include "tools/render/FileRenderer.h"
 
+#include "limiter/LimiterEngine.h"
 #include "processor/TolvoAudioProcessor.h"
 #include "tools/render/AudioFileReader.h"
 #include "tools/render/AudioFileWriter.h"
@@ -8,7 +9,6 @@
 #include "tools/render/LoudnessMeter.h"
 #include "tools/render/OutputTarget.h"
 #include "tools/render/OverCounter.h"
-#include "tools/render/ProgressBar.h"
 #include "tools/render/RenderError.h"
 #include "tools/render/TemporaryOutput.h"
 #include "tools/render/WaveformPlot.h"
@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 FileRenderer::FileRenderer (const RenderOptions& renderOptions, const RenderJob& renderJob, const std::vector<juce::File>& inputs) :
-    options (renderOptions), job (renderJob), started (juce::Time::getMillisecondCounterHiRes())
+    options (renderOptions), job (renderJob)
 {
     reader = std::make_unique<AudioFileReader> (job.input, job.inputName);
     if ((reader->getAvailableFrames() < reader->getDeclaredFrames() || reader->getMissingBytes() > 0) && ! options.allowTruncated)
@@ -80,14 +80,92 @@ juce::String FileRenderer::truncationMessage (juce::int64 present) const
            + "; add --allow-truncated to render " + (present < reader->getDeclaredFrames() ? "those" : "it");
 }
 
-RenderReport FileRenderer::run (bool showProgress)
+// What a render measures as it goes, input and output side by side.
+struct FileRenderer::Measures
+{
+    Measures (int channels, double rate, double ceiling, bool limiting) :
+        in (channels, rate), out (channels, rate), halfWaves (channels, limiting),
+        overs (channels, ceiling, out.getTruePeakDelay(), halfWaves)
+    {
+    }
+
+    LoudnessMeter in, out;
+    HalfWaveTracker halfWaves;
+    OverCounter overs;
+    GainReduction reduction;
+    std::optional<WaveformPlot> plot;
+};
+
+namespace
+{
+// Each output frame's own input frame: `input` delayed by the length of `history`, in `aligned`.
+void alignInput (const juce::AudioBuffer<float>& input, juce::AudioBuffer<float>& aligned, juce::AudioBuffer<float>& history,
+                 int delay, int& historyPos)
+{
+    const int n = input.getNumSamples();
+    for (int ch = 0; ch < input.getNumChannels(); ++ch)
+    {
+        const auto* x = input.getReadPointer (ch);
+        auto* a = aligned.getWritePointer (ch);
+        auto* h = history.getWritePointer (ch);
+        for (int i = 0, pos = historyPos; i < n; ++i)
+        {
+            if (delay == 0)
+            {
+                a[i] = x[i];
+                continue;
+            }
+            a[i] = h[pos];
+            h[pos] = x[i];
+            pos = pos + 1 == delay ? 0 : pos + 1;
+        }
+    }
+    if (delay > 0)
+        historyPos = (int) ((historyPos + n) % delay);
+}
+} // namespace
+
+void FileRenderer::measure (Measures& m, const juce::AudioBuffer<float>& aligned, juce::AudioBuffer<float>& block,
+                            int from, int count, juce::int64 written, juce::int64 inputOffset)
+{
+    const int channels = block.getNumChannels();
+    auto& frameReduction = reductionScratch;
+    for (int i = from; i < from + count; ++i)
+    {
+        double most = 0.0;
+        for (int ch = 0; ch < channels; ++ch)
+            most = std::max (most, m.reduction.add (aligned.getSample (ch, i), block.getSample (ch, i)));
+        frameReduction[(size_t) i] = most;
+    }
+
+    if (writer != nullptr)
+        writer->write (block, from, count); // rounds the block to what the file holds
+
+    float in[2] = {}, out[2] = {};
+    double truePeaks[2] = {};
+    for (int i = from; i < from + count; ++i)
+    {
+        const juce::int64 o = written + (i - from);
+        for (int ch = 0; ch < channels; ++ch)
+        {
+            in[ch] = aligned.getSample (ch, i);
+            out[ch] = block.getSample (ch, i);
+        }
+        m.out.addFrame (out, truePeaks);
+        m.overs.add (o, o + inputOffset, out, truePeaks);
+        if (m.plot)
+            m.plot->add (o, in, out, frameReduction[(size_t) i]);
+    }
+}
+
+RenderReport FileRenderer::run (const std::function<void (double)>& progress)
 {
     const int channels = reader->getNumChannels();
     const int n = options.blockSize;
     const double rate = reader->getSampleRate();
     const int latency = processor->getLatencySamples();
     const double levelDb = (double) processor->levelParam->get();
-    const double ceiling = std::exp (std::log (10.0) * levelDb / 20.0);
+    const double ceiling = LimiterEngine::gainFromDb (levelDb);
 
     // With Enable off the audio is not delayed, whatever the reported latency.
     const int delay = options.enable ? latency : 0;
@@ -95,21 +173,21 @@ RenderReport FileRenderer::run (bool showProgress)
     // Kept, the delay lengthens the output so that every input frame comes out.
     const juce::int64 tail = delay - skip;
 
-    LoudnessMeter inMeter (channels, rate), outMeter (channels, rate);
-    HalfWaveTracker halfWaves (channels, latency, rate, options.enable);
-    OverCounter overs (channels, ceiling, outMeter.getTruePeakDelay(), halfWaves);
-    GainReduction reduction;
-    std::optional<WaveformPlot> plot;
+    Measures m (channels, rate, ceiling, options.enable);
+    // The engine says where it closes segments; the tracker outlives no render.
+    processor->setSegmentObserver (&m.halfWaves);
+    const std::unique_ptr<TolvoAudioProcessor, void (*) (TolvoAudioProcessor*)> observed (processor.get(), [] (TolvoAudioProcessor* p)
+                                                                                          { p->setSegmentObserver (nullptr); });
     if (options.plotName.isNotEmpty())
-        plot.emplace (channels, reader->getAvailableFrames() + tail, rate);
-    ProgressBar progress (job.input.getFileName(), reader->getAvailableFrames(), showProgress, started);
+        m.plot.emplace (channels, reader->getAvailableFrames() + tail, rate);
+    const double totalFrames = (double) juce::jmax<juce::int64> (1, reader->getAvailableFrames());
 
     juce::AudioBuffer<float> block (channels, n), input (channels, n), aligned (channels, n);
     juce::AudioBuffer<float> history (channels, juce::jmax (1, delay));
     history.clear();
-    std::vector<double> frameReduction ((size_t) n);
+    reductionScratch.assign ((size_t) n, 0.0);
     juce::MidiBuffer midi;
-    int historyPos = 0;
+    int historyPos = 0, inputFrames = 0;
     juce::int64 frames = -1, readPos = 0, produced = 0, written = 0;
 
     while (frames < 0 || written < frames + tail)
@@ -123,8 +201,8 @@ RenderReport FileRenderer::run (bool showProgress)
                 frames = readPos;
             for (int ch = 0; ch < channels; ++ch)
                 input.copyFrom (ch, 0, block, ch, 0, n);
-            halfWaves.push (input, got);
-            inMeter.add (input, 0, got);
+            m.in.add (input, 0, got);
+            inputFrames = got;
         }
         else
         {
@@ -135,27 +213,9 @@ RenderReport FileRenderer::run (bool showProgress)
             throw RenderError { truncationMessage (frames) };
 
         processor->processBlock (block, midi);
-
-        // The input frame that each output frame came from.
-        for (int ch = 0; ch < channels; ++ch)
-        {
-            const auto* x = input.getReadPointer (ch);
-            auto* a = aligned.getWritePointer (ch);
-            auto* h = history.getWritePointer (ch);
-            for (int i = 0, pos = historyPos; i < n; ++i)
-            {
-                if (delay == 0)
-                {
-                    a[i] = x[i];
-                    continue;
-                }
-                a[i] = h[pos];
-                h[pos] = x[i];
-                pos = pos + 1 == delay ? 0 : pos + 1;
-            }
-        }
-        if (delay > 0)
-            historyPos = (int) ((historyPos + n) % delay);
+        m.halfWaves.push (input, inputFrames);
+        inputFrames = 0;
+        alignInput (input, aligned, history, delay, historyPos);
 
         // Drop the first `skip` frames so the output lines up with the input.
         const int from = (int) juce::jlimit<juce::int64> (0, n, skip - produced);
@@ -164,89 +224,76 @@ RenderReport FileRenderer::run (bool showProgress)
         if (count <= 0)
             continue;
 
-        for (int i = from; i < from + count; ++i)
-        {
-            double most = 0.0;
-            for (int ch = 0; ch < channels; ++ch)
-                most = std::max (most, reduction.add (aligned.getSample (ch, i), block.getSample (ch, i)));
-            frameReduction[(size_t) i] = most;
-        }
-
-        if (writer != nullptr)
-            writer->write (block, from, count);
-
-        float in[2] = {}, out[2] = {};
-        double truePeaks[2] = {};
-        for (int i = from; i < from + count; ++i)
-        {
-            const juce::int64 o = written + (i - from);
-            for (int ch = 0; ch < channels; ++ch)
-            {
-                in[ch] = aligned.getSample (ch, i);
-                out[ch] = block.getSample (ch, i);
-            }
-            outMeter.addFrame (out, truePeaks);
-            overs.add (o, o + skip - delay, out, truePeaks);
-            if (plot)
-                plot->add (o, in, out, frameReduction[(size_t) i]);
-        }
+        measure (m, aligned, block, from, count, written, skip - delay);
         written += count;
-        halfWaves.forgetBefore (overs.getOldestOpenInput());
-        progress.update (written);
+        m.halfWaves.forgetBefore (m.overs.getOldestOpenInput());
+        progress ((double) written / totalFrames);
     }
 
-    overs.finish();
-    halfWaves.finish();
+    m.overs.finish();
+    m.halfWaves.finish();
 
+    auto report = makeReport (m, frames, levelDb, latency, delay, skip);
+    finishFiles (m, report, ceiling, levelDb);
+    return report;
+}
+
+RenderReport FileRenderer::makeReport (const Measures& m, juce::int64 frames, double levelDb, int latency, int delay, juce::int64 skip) const
+{
+    const double rate = reader->getSampleRate();
     RenderReport report;
     report.input = job.inputName;
     report.output = job.outputName;
     report.inputFormat = reader->describeFormat();
     report.outputFormat = writer != nullptr ? writer->describeFormat() : "none";
     report.sampleRate = rate;
-    report.channels = channels;
+    report.channels = reader->getNumChannels();
     report.frames = frames;
     report.declaredFrames = reader->getDeclaredFrames();
     report.missingBytes = reader->getMissingBytes();
     report.levelDb = levelDb;
     report.enable = options.enable;
     report.latency = latency;
-    report.delay = (int) tail;
+    report.delay = (int) (delay - skip);
     report.wroteAudio = writer != nullptr;
-    report.blockSize = n;
+    report.blockSize = options.blockSize;
 
-    auto side = [] (const LoudnessMeter& m)
+    auto side = [] (const LoudnessMeter& meter)
     {
-        return RenderReport::Side { m.getSamplePeak(), m.getTruePeak(), m.getIntegratedLoudness(), m.getLoudnessRange() };
+        return RenderReport::Side { meter.getSamplePeak(), meter.getTruePeak(), meter.getIntegratedLoudness(), meter.getLoudnessRange() };
     };
-    report.in = side (inMeter);
-    report.out = side (outMeter);
-    report.reductionMaxDb = reduction.getMaximum();
-    report.reductionMeanDb = reduction.getMean();
-    report.overSamples = overs.samples;
-    report.truePeakOvers = overs.truePeakOvers;
-    if (overs.firstSample >= 0)
-        report.firstOverSample = (double) overs.firstSample / rate;
-    if (overs.firstTruePeak >= 0)
-        report.firstTruePeakOver = (double) overs.firstTruePeak / rate;
+    report.in = side (m.in);
+    report.out = side (m.out);
+    report.reductionMaxDb = m.reduction.getMaximum();
+    report.reductionMeanDb = m.reduction.getMean();
+    report.overSamples = m.overs.samples;
+    report.truePeakOvers = m.overs.truePeakOvers;
+    if (m.overs.firstSample >= 0)
+        report.firstOverSample = (double) m.overs.firstSample / rate;
+    if (m.overs.firstTruePeak >= 0)
+        report.firstTruePeakOver = (double) m.overs.firstTruePeak / rate;
     report.clippedSamples = writer != nullptr ? writer->getClippedSamples() : 0;
 
     for (int r = 0; r < passReasonCount; ++r)
     {
-        const auto& t = halfWaves.tally ((PassReason) r);
+        const auto& t = m.halfWaves.tally ((PassReason) r);
         if (t.samples + t.truePeakOvers > 0)
             report.passes.push_back ({ (PassReason) r, t.samples, t.truePeakOvers, (double) (t.first + delay - skip) / rate });
     }
+    return report;
+}
 
+void FileRenderer::finishFiles (const Measures& m, RenderReport& report, double ceiling, double levelDb)
+{
     // The picture first: the sound file takes its place only when both are done.
     std::optional<TemporaryOutput> picture;
-    if (plot)
+    if (m.plot)
     {
         picture.emplace (options.plot.getFullPathName().toStdString(), options.plotName.toStdString());
         ::close (picture->takeDescriptor());
         const auto title = job.inputName + " -> " + job.outputName + ", Level " + juce::String (levelDb, 2) + " dB"
                            + (options.enable ? "" : ", Enable off");
-        const auto image = plot->draw (title, ceiling, levelDb);
+        const auto image = m.plot->draw (title, ceiling, levelDb);
         juce::FileOutputStream stream (juce::File (juce::String::fromUTF8 (picture->getPath().c_str())));
         juce::PNGImageFormat png;
         if (! stream.openedOk() || ! png.writeImageToStream (image, stream) || (stream.flush(), stream.getStatus().failed()))
@@ -258,5 +305,4 @@ RenderReport FileRenderer::run (bool showProgress)
         writer->commit (options.force);
     if (picture)
         picture->commit (options.force);
-    return report;
 }

@@ -1,14 +1,25 @@
 #include "tools/render/HalfWaveTracker.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstddef>
 
-HalfWaveTracker::HalfWaveTracker (int numChannels, int lookaheadFrames, double sampleRate, bool isLimiting) :
+HalfWaveTracker::HalfWaveTracker (int numChannels, bool isLimiting) :
     limiting (isLimiting),
-    lookahead (juce::jmax (1, lookaheadFrames)),
-    minimumSegment ((int) (sampleRate * 0.1 / 1000.0)),
     channels ((size_t) numChannels)
 {
+}
+
+void HalfWaveTracker::segmentClosed (int channel, std::int64_t start, int length, double, double) noexcept
+{
+    if (channel < (int) channels.size())
+        channels[(size_t) channel].closures.push_back ({ start + length, start });
+}
+
+void HalfWaveTracker::close (Channel& c, const Closure& closure)
+{
+    c.segments.push_back ({ c.segmentStart, closure.end, closure.limitedFrom });
+    c.segmentStart = closure.end;
+    settle (c, c.pending.zeroSince ? PassReason::silence : PassReason::longHalfWave);
 }
 
 void HalfWaveTracker::push (const juce::AudioBuffer<float>& input, int frames)
@@ -20,28 +31,16 @@ void HalfWaveTracker::push (const juce::AudioBuffer<float>& input, int frames)
     {
         auto& c = channels[ch];
         const auto* x = input.getReadPointer ((int) ch);
+        size_t closed = 0;
 
         for (int i = 0; i < frames; ++i)
         {
             const auto k = pushed + i;
-            const double v = x[i];
+            // A segment closes at its crossing, before the crossing's own sample counts.
+            for (; closed < c.closures.size() && c.closures[closed].end <= k; ++closed)
+                close (c, c.closures[closed]);
 
-            if (v * c.previous < 0.0)
-            {
-                // Ring positions, compared as the limiter compares them.
-                const auto w = (int) (k % lookahead);
-                const auto s = (int) (c.segmentStart % lookahead);
-                if (std::abs (w - s) >= minimumSegment)
-                {
-                    const auto walked = (w - s + lookahead) % lookahead;
-                    c.segments.push_back ({ c.segmentStart, k, k - walked });
-                    c.segmentStart = k;
-                    settle (c, c.pending.zeroSince ? PassReason::silence : PassReason::longHalfWave);
-                }
-            }
-            c.previous = v;
-
-            if (v == 0.0)
+            if (x[i] == 0.0f)
             {
                 if (! c.zeros.empty() && c.zeros.back().end == k)
                     ++c.zeros.back().end;
@@ -50,6 +49,7 @@ void HalfWaveTracker::push (const juce::AudioBuffer<float>& input, int frames)
                 c.pending.zeroSince = c.pending.zeroSince || c.pending.first >= 0;
             }
         }
+        c.closures.erase (c.closures.begin(), c.closures.begin() + (std::ptrdiff_t) closed);
     }
     pushed += frames;
 }

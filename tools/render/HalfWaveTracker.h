@@ -1,5 +1,6 @@
 #pragma once
 
+#include "limiter/SegmentObserver.h"
 #include "tools/render/PassReason.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
@@ -8,12 +9,10 @@
 #include <deque>
 #include <vector>
 
-// Follows the input the way the limiter cuts it into half-waves (a crossing
-// is a strict sign change; too short a half-wave joins the next; a half-wave
-// is limited only over the part of it still in the look-ahead when its
-// closing crossing arrives), so that every over in the output can be put
-// down to a reason.
-class HalfWaveTracker
+// Follows the half-waves as the limiter closes them, and the input's digital
+// silence, so that every over in the output can be put down to a reason. The
+// engine tells where each segment closes and which part of it it limited.
+class HalfWaveTracker : public SegmentObserver
 {
 public:
     /** Tallies of one reason. */
@@ -23,10 +22,12 @@ public:
         juce::int64 first = -1; // input frame of the first, or -1
     };
 
-    /** `lookahead` is the limiter's ring length in frames; with `limiting` false every over is put down to Enable being off. */
-    HalfWaveTracker (int channels, int lookahead, double sampleRate, bool limiting);
+    /** With `limiting` false every over is put down to Enable being off. */
+    HalfWaveTracker (int channels, bool limiting);
 
-    /** Takes the next `count` input frames. */
+    /** From the engine: a segment closed. Its input frames come with the next push. */
+    void segmentClosed (int channel, std::int64_t start, int length, double estimate, double gain) noexcept override;
+    /** Takes the next `frames` input frames, after the engine has taken them. */
     void push (const juce::AudioBuffer<float>& input, int frames);
     /** Notes an over at input frame `index`; the input must have been pushed up to at least index + lookahead. */
     void noteOver (int channel, juce::int64 index, bool truePeak, bool sampleAlsoOver);
@@ -49,6 +50,12 @@ private:
         juce::int64 begin, end;
     };
 
+    // A segment the engine closed at input frame `end`, limited from `limitedFrom`.
+    struct Closure
+    {
+        juce::int64 end, limitedFrom;
+    };
+
     // Overs in a half-wave that is still open: limited or not, it is too
     // late for them.
     struct Pending
@@ -59,19 +66,19 @@ private:
 
     struct Channel
     {
-        double previous = 0.0;
         juce::int64 segmentStart = 0;
         std::deque<Segment> segments;
         std::deque<Run> zeros;
+        std::vector<Closure> closures; // told, not yet pushed
         Pending pending;
     };
 
+    void close (Channel& c, const Closure& closure);
     void count (PassReason reason, juce::int64 index, juce::int64 samples, juce::int64 overs);
     void settle (Channel& c, PassReason reason);
     static bool zeroWithin (const Channel& c, juce::int64 from, juce::int64 to);
 
     bool limiting;
-    int lookahead, minimumSegment;
     juce::int64 pushed = 0;
     std::vector<Channel> channels;
     std::array<Tally, passReasonCount> tallies {};

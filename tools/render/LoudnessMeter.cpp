@@ -59,29 +59,21 @@ void LoudnessMeter::addFrame (const float* frame, double* truePeakOut)
         ebur128_prev_true_peak (state.get(), (unsigned) ch, truePeakOut + ch);
 }
 
-double LoudnessMeter::getSamplePeak() const
+double LoudnessMeter::largest (int (*peakOf) (ebur128_state*, unsigned int, double*)) const
 {
     double peak = 0.0;
     for (int ch = 0; ch < channels; ++ch)
     {
         double p = 0.0;
-        ebur128_sample_peak (state.get(), (unsigned) ch, &p);
+        peakOf (state.get(), (unsigned) ch, &p);
         peak = std::max (peak, p);
     }
     return peak;
 }
 
-double LoudnessMeter::getTruePeak() const
-{
-    double peak = 0.0;
-    for (int ch = 0; ch < channels; ++ch)
-    {
-        double p = 0.0;
-        ebur128_true_peak (state.get(), (unsigned) ch, &p);
-        peak = std::max (peak, p);
-    }
-    return peak;
-}
+double LoudnessMeter::getSamplePeak() const { return largest (ebur128_sample_peak); }
+
+double LoudnessMeter::getTruePeak() const { return largest (ebur128_true_peak); }
 
 std::optional<double> LoudnessMeter::getIntegratedLoudness() const
 {

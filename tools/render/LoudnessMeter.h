@@ -37,6 +37,9 @@ public:
     int getTruePeakDelay() const { return truePeakDelay; }
 
 private:
+    // The largest of the channels' peaks as `peakOf` reads them.
+    double largest (int (*peakOf) (ebur128_state*, unsigned int, double*)) const;
+
     struct Destroyer
     {
         void operator() (ebur128_state* s) const { ebur128_destroy (&s); }

@@ -13,44 +13,21 @@ enum class PassReason
 
 inline constexpr int passReasonCount = 6;
 
-/** The reason's name in the JSON report. */
-inline const char* passReasonKey (PassReason r)
+namespace PassReasons
 {
-    switch (r)
-    {
-        case PassReason::endOfFile:
-            return "end-of-file";
-        case PassReason::silence:
-            return "digital-silence";
-        case PassReason::longHalfWave:
-            return "long-half-wave";
-        case PassReason::interSample:
-            return "inter-sample";
-        case PassReason::limitedOver:
-            return "limited-over";
-        case PassReason::disabled:
-            return "disabled";
-    }
-    return "";
-}
+// Each reason's name in the JSON report, and the line that tells the user why, in the order of PassReason.
+inline constexpr const char* entries[passReasonCount][2] = {
+    { "end-of-file", "the last half-wave has no zero crossing before the end of the file, so it passes unprocessed" },
+    { "digital-silence", "a half-wave runs into digital silence, so no zero crossing closes it within the 30 ms look-ahead and it passes unprocessed" },
+    { "long-half-wave", "a half-wave is longer than the 30 ms look-ahead (content below about 16.7 Hz), so most of it passes unprocessed" },
+    { "inter-sample", "limited half-waves peak higher between samples than the limiter's four-point estimate" },
+    { "limited-over", "limited half-waves sit a hair over it: the gain law's 10000:1 ratio lets a ten-thousandth of their excess (in dB) through" },
+    { "disabled", "Enable is off, so nothing is limited" },
+};
+} // namespace PassReasons
+
+/** The reason's name in the JSON report. */
+inline const char* passReasonKey (PassReason r) { return PassReasons::entries[(int) r][0]; }
 
 /** One line that tells the user why. */
-inline const char* passReasonText (PassReason r)
-{
-    switch (r)
-    {
-        case PassReason::endOfFile:
-            return "the last half-wave has no zero crossing before the end of the file, so it passes unprocessed";
-        case PassReason::silence:
-            return "a half-wave runs into digital silence, so no zero crossing closes it within the 30 ms look-ahead and it passes unprocessed";
-        case PassReason::longHalfWave:
-            return "a half-wave is longer than the 30 ms look-ahead (content below about 16.7 Hz), so most of it passes unprocessed";
-        case PassReason::interSample:
-            return "limited half-waves peak higher between samples than the limiter's four-point estimate";
-        case PassReason::limitedOver:
-            return "limited half-waves sit a hair over it: the gain law's 10000:1 ratio lets a ten-thousandth of their excess (in dB) through";
-        case PassReason::disabled:
-            return "Enable is off, so nothing is limited";
-    }
-    return "";
-}
+inline const char* passReasonText (PassReason r) { return PassReasons::entries[(int) r][1]; }

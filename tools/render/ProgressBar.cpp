@@ -12,18 +12,22 @@ constexpr int nameWidth = 32;
 double now() { return juce::Time::getMillisecondCounterHiRes(); }
 } // namespace
 
-ProgressBar::ProgressBar (const juce::String& fileName, juce::int64 totalFrames, bool isEnabled, double startedMs, std::FILE* out) :
-    name (fileName.length() > nameWidth ? "..." + fileName.getLastCharacters (nameWidth - 3) : fileName),
-    total (juce::jmax<juce::int64> (1, totalFrames)), enabled (isEnabled), stream (out), started (startedMs)
+ProgressBar::ProgressBar (const juce::String& label, bool isEnabled, double startedMs, std::FILE* out) :
+    name (label.length() > nameWidth ? "..." + label.getLastCharacters (nameWidth - 3) : label),
+    enabled (isEnabled), stream (out), started (startedMs)
 {
 }
 
-ProgressBar::~ProgressBar()
+ProgressBar::~ProgressBar() { wipe(); }
+
+void ProgressBar::wipe()
 {
     if (shown)
     {
         std::fputs ("\r\033[K", stream);
         std::fflush (stream);
+        shown = false;
+        lastDrawn = 0.0;
     }
 }
 
@@ -32,7 +36,7 @@ bool ProgressBar::wanted (std::FILE* out)
     return ::isatty (::fileno (out)) != 0;
 }
 
-void ProgressBar::update (juce::int64 done)
+void ProgressBar::update (double fraction)
 {
     if (! enabled)
         return;
@@ -44,7 +48,7 @@ void ProgressBar::update (juce::int64 done)
     lastDrawn = t;
     shown = true;
 
-    const double fraction = juce::jlimit (0.0, 1.0, (double) done / (double) total);
+    fraction = juce::jlimit (0.0, 1.0, fraction);
     const int filled = (int) (fraction * barWidth);
     // Too early to tell until a little is done.
     const auto left = fraction >= 0.01 ? juce::String ((int) std::ceil (elapsed * (1.0 - fraction) / fraction / 1000.0)) + " s left" : juce::String ("...");

@@ -4,25 +4,27 @@
 
 #include <cstdio>
 
-// A one-line progress bar with the file's name and the time left, drawn on a
-// terminal only once a job has run for about a second, and wiped at the end.
+// A one-line progress bar with a label and the time left, drawn on a
+// terminal only once the work has run for about a second, and wiped at the
+// end. One thread draws it.
 class ProgressBar
 {
 public:
-    /** A bar for `total` frames of `name`, drawn on `stream` only if `enabled`; the job began at `startedMs` (juce::Time::getMillisecondCounterHiRes). */
-    ProgressBar (const juce::String& fileName, juce::int64 totalFrames, bool isEnabled, double startedMs, std::FILE* out = stderr);
-    /** Wipes the bar if it was drawn. */
+    /** A bar labelled `label`, drawn on `out` only if `isEnabled`; the work began at `startedMs` (juce::Time::getMillisecondCounterHiRes). */
+    ProgressBar (const juce::String& label, bool isEnabled, double startedMs, std::FILE* out = stderr);
+    /** Wipes the bar if it is drawn. */
     ~ProgressBar();
 
-    /** Reports `done` frames of the total. */
-    void update (juce::int64 done);
+    /** Reports the part of the work done, 0 to 1. */
+    void update (double fraction);
+    /** Takes the bar off the line, for other text; the next update draws it again. */
+    void wipe();
 
     /** Whether a bar may be drawn on `stream` at all: only on a terminal. */
     static bool wanted (std::FILE* out);
 
 private:
     juce::String name;
-    juce::int64 total;
     bool enabled, shown = false;
     std::FILE* stream;
     double started, lastDrawn = 0.0;

@@ -4,6 +4,10 @@
 #include "processor/TolvoParameters.h"
 #include "tools/render/RenderError.h"
 #include "tools/render/StrictNumber.h"
+#include "tools/render/TemporaryOutput.h"
+
+#include <functional>
+#include <thread>
 
 namespace
 {
@@ -36,92 +40,96 @@ const char* RenderOptions::usage()
            "  --json             print the report as JSON\n"
            "  --plot FILE.png    draw input, output and gain reduction (one IN only)\n"
            "  -q, --quiet        no progress bar and no text report\n"
+           "  -j N               render up to N files at once, 1 to 64 (default: the\n"
+           "                     number of cores)\n"
            "Output format follows OUT's name: .aif/.aiff/.aifc AIFF, .flac FLAC (16 or\n"
            "24 bits), anything else WAV (RF64 past 4 GB).\n"
            "Exit status: 0 all rendered, 1 a file failed, 2 the command line is wrong.\n";
 }
 
-RenderOptions RenderOptions::parse (const juce::StringArray& args)
+namespace
 {
-    RenderOptions options;
-    juce::StringArray files;
-    juce::String directory;
+// A whole number from 1 to `most`, or the usage error for `option`.
+int wholeNumber (const juce::String& option, const juce::String& text, int most)
+{
+    if (! text.containsOnly ("0123456789") || text.isEmpty() || text.length() > 7 || text.getIntValue() < 1 || text.getIntValue() > most)
+        throw UsageError { option + " must be a whole number from 1 to " + juce::String (most) + ", not '" + text + "'" };
+    return text.getIntValue();
+}
 
-    for (int i = 0; i < args.size(); ++i)
+double level (const juce::String& text)
+{
+    const auto value = parseStrictNumber (text.toStdString());
+    if (! value || ! (*value >= TolvoParameters::levelMinimumDb && *value <= TolvoParameters::levelMaximumDb))
+        throw UsageError { "--level must be a number from " + juce::String (TolvoParameters::levelMinimumDb, 1) + " to "
+                           + juce::String (TolvoParameters::levelMaximumDb, 1) + ", not '" + text + "'" };
+    return *value;
+}
+
+OutputBits bits (const juce::String& text)
+{
+    if (text == "16")
+        return OutputBits::int16;
+    if (text == "24")
+        return OutputBits::int24;
+    if (text == "32f")
+        return OutputBits::float32;
+    throw UsageError { "--bits must be 16, 24 or 32f, not '" + text + "'" };
+}
+
+// A switch that takes no value; false if `arg` is none.
+bool readSwitch (RenderOptions& options, const juce::String& arg)
+{
+    bool* const flag = arg == "--keep-latency"           ? &options.keepLatency
+                       : arg == "--no-output"            ? &options.noOutput
+                       : arg == "--force"                ? &options.force
+                       : arg == "--allow-truncated"      ? &options.allowTruncated
+                       : arg == "--json"                 ? &options.json
+                       : arg == "-q" || arg == "--quiet" ? &options.quiet
+                                                         : nullptr;
+    if (flag != nullptr)
+        *flag = true;
+    else if (arg == "--disable")
+        options.enable = false;
+    else if (arg == "--help" || arg == "-h")
+        throw UsageError {};
+    else
+        return false;
+    return true;
+}
+
+// An option with a value; false if `arg` is none. `value` takes the next argument.
+bool readValue (RenderOptions& options, const juce::String& arg, const std::function<juce::String()>& value, juce::String& directory)
+{
+    if (arg == "--level")
+        options.levelDb = level (value());
+    else if (arg == "--block")
+        options.blockSize = wholeNumber (arg, value(), maximumBlockSize);
+    else if (arg == "-j")
+        options.threads = wholeNumber (arg, value(), TemporaryOutput::maximumThreads);
+    else if (arg == "--bits")
+        options.bits = bits (value());
+    else if (arg == "--plot")
     {
-        const auto& arg = args[i];
-
-        auto value = [&]() -> juce::String
-        {
-            if (i + 1 >= args.size())
-                throw UsageError { arg + " needs a value" };
-            return args[++i];
-        };
-
-        if (arg == "--level")
-        {
-            const auto text = value();
-            const auto level = parseStrictNumber (text.toStdString());
-            if (! level || ! (*level >= TolvoParameters::levelMinimumDb && *level <= TolvoParameters::levelMaximumDb))
-                throw UsageError { "--level must be a number from " + juce::String (TolvoParameters::levelMinimumDb, 1) + " to "
-                                   + juce::String (TolvoParameters::levelMaximumDb, 1) + ", not '" + text + "'" };
-            options.levelDb = *level;
-        }
-        else if (arg == "--block")
-        {
-            const auto text = value();
-            if (! text.containsOnly ("0123456789") || text.isEmpty() || text.length() > 7
-                || text.getIntValue() < 1 || text.getIntValue() > maximumBlockSize)
-                throw UsageError { "--block must be a whole number from 1 to " + juce::String (maximumBlockSize) + ", not '" + text + "'" };
-            options.blockSize = text.getIntValue();
-        }
-        else if (arg == "--bits")
-        {
-            const auto text = value();
-            if (text == "16")
-                options.bits = OutputBits::int16;
-            else if (text == "24")
-                options.bits = OutputBits::int24;
-            else if (text == "32f")
-                options.bits = OutputBits::float32;
-            else
-                throw UsageError { "--bits must be 16, 24 or 32f, not '" + text + "'" };
-        }
-        else if (arg == "--plot")
-        {
-            options.plotName = value();
-            if (options.plotName.isEmpty())
-                throw UsageError { "--plot needs a file name" };
-            options.plot = resolve (options.plotName);
-        }
-        else if (arg == "-o")
-        {
-            directory = value();
-            if (directory.isEmpty())
-                throw UsageError { "-o needs a folder" };
-        }
-        else if (arg == "--disable")
-            options.enable = false;
-        else if (arg == "--keep-latency")
-            options.keepLatency = true;
-        else if (arg == "--no-output")
-            options.noOutput = true;
-        else if (arg == "--force")
-            options.force = true;
-        else if (arg == "--allow-truncated")
-            options.allowTruncated = true;
-        else if (arg == "--json")
-            options.json = true;
-        else if (arg == "-q" || arg == "--quiet")
-            options.quiet = true;
-        else if (arg == "--help" || arg == "-h")
-            throw UsageError {};
-        else if (arg.startsWith ("-") && arg != "-")
-            throw UsageError { "unknown option " + arg };
-        else
-            files.add (arg);
+        options.plotName = value();
+        if (options.plotName.isEmpty())
+            throw UsageError { "--plot needs a file name" };
+        options.plot = resolve (options.plotName);
     }
+    else if (arg == "-o")
+    {
+        directory = value();
+        if (directory.isEmpty())
+            throw UsageError { "-o needs a folder" };
+    }
+    else
+        return false;
+    return true;
+}
 
+// The jobs the files and the folder ask for.
+void addJobs (RenderOptions& options, juce::StringArray files, juce::String directory)
+{
     // "IN OUT" where OUT is a folder means the same as "IN -o OUT".
     if (! options.noOutput && directory.isEmpty() && files.size() == 2 && resolve (files[1]).isDirectory())
     {
@@ -159,7 +167,34 @@ RenderOptions RenderOptions::parse (const juce::StringArray& args)
             throw UsageError { "expected an input and an output file, or inputs and -o DIR" };
         options.jobs.push_back ({ resolve (files[0]), resolve (files[1]), files[0], files[1] });
     }
+}
+} // namespace
 
+RenderOptions RenderOptions::parse (const juce::StringArray& args)
+{
+    RenderOptions options;
+    options.threads = juce::jlimit (1, TemporaryOutput::maximumThreads, (int) std::thread::hardware_concurrency());
+    juce::StringArray files;
+    juce::String directory;
+
+    for (int i = 0; i < args.size(); ++i)
+    {
+        const auto& arg = args[i];
+        const auto value = [&]() -> juce::String
+        {
+            if (i + 1 >= args.size())
+                throw UsageError { arg + " needs a value" };
+            return args[++i];
+        };
+
+        if (readSwitch (options, arg) || readValue (options, arg, value, directory))
+            continue;
+        if (arg.startsWith ("-") && arg != "-")
+            throw UsageError { "unknown option " + arg };
+        files.add (arg);
+    }
+
+    addJobs (options, files, directory);
     if (options.plotName.isNotEmpty() && options.jobs.size() != 1)
         throw UsageError { "--plot draws one file; give one input" };
 

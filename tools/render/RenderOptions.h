@@ -32,6 +32,7 @@ struct RenderOptions
     bool allowTruncated = false;
     bool quiet = false;
     bool json = false;
+    int threads = 1; // files rendered at once (-j); the default is the number of cores
     juce::File plot;
     juce::String plotName;
     juce::File outputDirectory; // -o DIR, made if missing

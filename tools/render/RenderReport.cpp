@@ -1,5 +1,7 @@
 #include "tools/render/RenderReport.h"
 
+#include "tools/render/JsonWriter.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -31,53 +33,35 @@ juce::String at (std::optional<double> seconds)
     return seconds ? ", first at " + juce::String (*seconds, 3) + " s" : juce::String();
 }
 
-void writeJson (const juce::var& v, juce::String& out, int depth)
+void writeJson (JsonWriter& json, const char* key, const juce::var& v)
 {
-    const auto indent = [&out] (int d)
-    { out << "\n"
-          << juce::String::repeatedString ("  ", d); };
-
     if (auto* object = v.getDynamicObject())
     {
-        out << "{";
-        const auto& properties = object->getProperties();
-        for (int i = 0; i < properties.size(); ++i)
+        json.beginObject (key);
+        for (const auto& property : object->getProperties())
         {
-            indent (depth + 1);
-            out << juce::JSON::toString (properties.getName (i).toString()) << ": ";
-            writeJson (properties.getValueAt (i), out, depth + 1);
-            out << (i + 1 < properties.size() ? "," : "");
+            const auto name = property.name.toString();
+            writeJson (json, name.toRawUTF8(), property.value);
         }
-        indent (depth);
-        out << "}";
+        json.endObject();
     }
-    else if (auto* array = v.getArray(); array != nullptr && array->isEmpty())
+    else if (auto* array = v.getArray())
     {
-        out << "[]";
+        json.beginArray (key);
+        for (const auto& element : *array)
+            writeJson (json, nullptr, element);
+        json.endArray();
     }
-    else if (array != nullptr)
-    {
-        out << "[";
-        for (int i = 0; i < array->size(); ++i)
-        {
-            indent (depth + 1);
-            writeJson (array->getReference (i), out, depth + 1);
-            out << (i + 1 < array->size() ? "," : "");
-        }
-        indent (depth);
-        out << "]";
-    }
-    else if (v.isDouble())
-    {
-        // %.15g gives back the short decimal a figure was rounded to.
-        char text[32];
-        std::snprintf (text, sizeof (text), "%.15g", (double) v);
-        out << (std::isfinite ((double) v) ? juce::String (text) : juce::String ("null"));
-    }
+    else if (v.isDouble() && std::isfinite ((double) v))
+        json.value (key, (double) v, 15); // gives back the short decimal a figure was rounded to
+    else if (v.isBool())
+        json.value (key, (bool) v);
+    else if (v.isInt() || v.isInt64())
+        json.value (key, (int64_t) (juce::int64) v);
+    else if (v.isString())
+        json.value (key, v.toString().toStdString());
     else
-    {
-        out << juce::JSON::toString (v, true);
-    }
+        json.null (key);
 }
 
 juce::String plural (juce::int64 n, const char* one, const char* many)
@@ -190,9 +174,9 @@ juce::var RenderReport::toJson() const
 
 juce::String RenderReport::formatJson (const juce::var& document)
 {
-    juce::String out;
-    writeJson (document, out, 0);
-    return out;
+    JsonWriter json;
+    writeJson (json, nullptr, document);
+    return juce::String::fromUTF8 (json.text().c_str()).trimEnd();
 }
 
 juce::var RenderReport::failureJson (const juce::String& input, const juce::String& output, const juce::String& error)

@@ -4,6 +4,7 @@
 #include "tools/render/OutputTarget.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +15,10 @@
 
 #include <unistd.h>
 
+#if ! defined(_WIN32)
+#include <pthread.h>
+#endif
+
 #if defined(_WIN32)
 #include <io.h>
 #include <windows.h>
@@ -21,11 +26,14 @@
 
 namespace
 {
-// A sound file and a picture are open at once at most; the signal handler
-// removes whatever is listed here, so it needs no allocation.
-constexpr int maximumOpen = 4;
+// A sound file and a picture per job are open at once at most, and a batch
+// runs up to maximumThreads jobs; the signal handler removes whatever is
+// listed here, so it needs no allocation. Threads claim slots without a lock,
+// which a signal handler could not wait for.
+constexpr int maximumOpen = 2 * TemporaryOutput::maximumThreads;
 char openPaths[maximumOpen][4096];
 volatile std::sig_atomic_t openUsed[maximumOpen];
+std::atomic<bool> openClaimed[maximumOpen];
 
 #if defined(_WIN32)
 const int terminating[] = { SIGINT, SIGTERM };
@@ -43,45 +51,24 @@ extern "C" void removeOpenFilesAndStop (int signalNumber)
     std::raise (signalNumber);
 }
 
-// No signal between making a file and listing it, nor between renaming and unlisting it.
-class SignalsHeld
-{
-public:
-    SignalsHeld()
-    {
-#if ! defined(_WIN32)
-        sigset_t all;
-        sigemptyset (&all);
-        for (int s : terminating)
-            sigaddset (&all, s);
-        sigprocmask (SIG_BLOCK, &all, &before);
-#endif
-    }
-    ~SignalsHeld()
-    {
-#if ! defined(_WIN32)
-        sigprocmask (SIG_SETMASK, &before, nullptr);
-#endif
-    }
-    SignalsHeld (const SignalsHeld&) = delete;
-    SignalsHeld& operator= (const SignalsHeld&) = delete;
-
-private:
-#if ! defined(_WIN32)
-    sigset_t before {};
-#endif
-};
-
 int remember (const std::string& path)
 {
     for (int i = 0; i < maximumOpen; ++i)
-        if (! openUsed[i] && path.size() < sizeof (openPaths[i]))
+        if (path.size() < sizeof (openPaths[i]) && ! openClaimed[i].exchange (true))
         {
             std::memcpy (openPaths[i], path.c_str(), path.size() + 1);
             openUsed[i] = 1;
             return i;
         }
     return -1;
+}
+
+void forget (int slot)
+{
+    if (slot < 0)
+        return;
+    openUsed[slot] = 0;
+    openClaimed[slot].store (false);
 }
 
 std::string systemError() { return std::strerror (errno); }
@@ -121,6 +108,24 @@ std::wstring wide (const std::string& utf8)
 }
 #endif
 } // namespace
+
+TemporaryOutput::SignalsHeld::SignalsHeld()
+{
+#if ! defined(_WIN32)
+    sigset_t all;
+    sigemptyset (&all);
+    for (int s : terminating)
+        sigaddset (&all, s);
+    pthread_sigmask (SIG_BLOCK, &all, &before);
+#endif
+}
+
+TemporaryOutput::SignalsHeld::~SignalsHeld()
+{
+#if ! defined(_WIN32)
+    pthread_sigmask (SIG_SETMASK, &before, nullptr);
+#endif
+}
 
 void TemporaryOutput::watchSignals()
 {
@@ -193,8 +198,7 @@ TemporaryOutput::~TemporaryOutput()
         ::close (descriptor);
     if (! committed)
         ::unlink (temp.c_str());
-    if (slot >= 0)
-        openUsed[slot] = 0;
+    forget (slot);
 }
 
 int TemporaryOutput::takeDescriptor()
@@ -220,6 +224,6 @@ void TemporaryOutput::commit (bool replace)
         throw FileError { "cannot write " + name + ": " + systemError() };
 #endif
     committed = true;
-    if (slot >= 0)
-        openUsed[slot] = 0;
+    forget (slot);
+    slot = -1;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <string>
 
 // A new file beside its target that takes the target's place only when it is
@@ -25,6 +26,26 @@ public:
         files first; a signal ignored at start stays ignored. Called by the
         constructor; callable earlier. */
     static void watchSignals();
+
+    /** The most threads that may hold temporary files at once. */
+    static constexpr int maximumThreads = 64;
+
+    /** While one lives, the terminating signals wait on this thread; threads
+        started meanwhile never take them. No signal comes between making a
+        file and listing it, nor between renaming and unlisting it. */
+    class SignalsHeld
+    {
+    public:
+        SignalsHeld();
+        ~SignalsHeld();
+        SignalsHeld (const SignalsHeld&) = delete;
+        SignalsHeld& operator= (const SignalsHeld&) = delete;
+
+    private:
+#if ! defined(_WIN32)
+        sigset_t before {};
+#endif
+    };
 
 private:
     std::string target, temp, name;

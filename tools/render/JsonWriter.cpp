@@ -1,4 +1,4 @@
-#include "JsonWriter.h"
+#include "tools/render/JsonWriter.h"
 
 #include <cstdio>
 
@@ -45,49 +45,38 @@ std::string JsonWriter::quote (const std::string& text)
     return q + "\"";
 }
 
-JsonWriter& JsonWriter::beginObject (const char* key)
+JsonWriter& JsonWriter::open (const char* key, char bracket)
 {
     next (key);
-    out += "{";
+    out += bracket;
     hasItems.push_back (false);
     return *this;
 }
+
+JsonWriter& JsonWriter::close (char bracket)
+{
+    const bool items = hasItems.back();
+    hasItems.pop_back();
+    if (items)
+        out += "\n" + std::string (hasItems.size() * 2, ' ');
+    out += bracket;
+    return *this;
+}
+
+JsonWriter& JsonWriter::beginObject (const char* key) { return open (key, '{'); }
 
 JsonWriter& JsonWriter::endObject()
 {
-    const bool items = hasItems.back();
-    hasItems.pop_back();
-
-    if (items)
-        out += "\n" + std::string (hasItems.size() * 2, ' ');
-
-    out += "}";
-
+    close ('}');
+    // The document ends with its outermost object.
     if (hasItems.empty())
         out += "\n";
-
     return *this;
 }
 
-JsonWriter& JsonWriter::beginArray (const char* key)
-{
-    next (key);
-    out += "[";
-    hasItems.push_back (false);
-    return *this;
-}
+JsonWriter& JsonWriter::beginArray (const char* key) { return open (key, '['); }
 
-JsonWriter& JsonWriter::endArray()
-{
-    const bool items = hasItems.back();
-    hasItems.pop_back();
-
-    if (items)
-        out += "\n" + std::string (hasItems.size() * 2, ' ');
-
-    out += "]";
-    return *this;
-}
+JsonWriter& JsonWriter::endArray() { return close (']'); }
 
 JsonWriter& JsonWriter::value (const char* key, const std::string& text)
 {
@@ -108,12 +97,19 @@ JsonWriter& JsonWriter::value (const char* key, int64_t number)
     return *this;
 }
 
-JsonWriter& JsonWriter::value (const char* key, double number)
+JsonWriter& JsonWriter::value (const char* key, double number, int significantDigits)
 {
     char text[64];
-    std::snprintf (text, sizeof (text), "%.9g", number);
+    std::snprintf (text, sizeof (text), "%.*g", significantDigits, number);
     next (key);
     out += text;
+    return *this;
+}
+
+JsonWriter& JsonWriter::null (const char* key)
+{
+    next (key);
+    out += "null";
     return *this;
 }
 

@@ -1,5 +1,7 @@
-// Writes indented JSON; commas and nesting are tracked for the caller.
 #pragma once
+
+// Writes indented JSON, the one writer of every tool; commas and nesting are
+// tracked for the caller. Strings are UTF-8, written as they are.
 
 #include <cstdint>
 #include <string>
@@ -16,7 +18,8 @@ public:
     JsonWriter& value (const char* key, const std::string& text);
     JsonWriter& value (const char* key, const char* text);
     JsonWriter& value (const char* key, int64_t number);
-    JsonWriter& value (const char* key, double number);
+    JsonWriter& value (const char* key, double number, int significantDigits = 9);
+    JsonWriter& null (const char* key);
     JsonWriter& value (const char* key, bool flag);
     JsonWriter& hex (const char* key, uint32_t number);
     JsonWriter& pointer (const char* key, const void* address);
@@ -25,6 +28,8 @@ public:
 
 private:
     void next (const char* key);
+    JsonWriter& open (const char* key, char bracket);
+    JsonWriter& close (char bracket);
     static std::string quote (const std::string& text);
 
     std::string out;
