@@ -219,8 +219,21 @@ void TolvoAudioProcessorEditor::resized()
     noticeButton.setBounds (602, 6, 24, 24);
 }
 
+void TolvoAudioProcessorEditor::parentHierarchyChanged()
+{
+    followHostScale();
+}
+
+void TolvoAudioProcessorEditor::followHostScale()
+{
+    if (processor.wrapperType == juce::AudioProcessor::wrapperType_AAX)
+        hostWindowScale.follow (*this);
+}
+
 void TolvoAudioProcessorEditor::timerCallback()
 {
+    followHostScale();
+
     if (enableButton != nullptr && processor.enableParam != nullptr)
         enableButton->setToggleState (processor.enableParam->get(), juce::dontSendNotification);
 

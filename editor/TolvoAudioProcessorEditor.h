@@ -5,6 +5,7 @@
 #include "CustomLookAndFeel_EnableBtn.h"
 #include "CustomLookAndFeel_NoticationBtn.h"
 #include "CustomLookAndFeel_PictureBtn.h"
+#include "HostWindowScale.h"
 #include "processor/TolvoAudioProcessor.h"
 
 #include <atomic>
@@ -25,6 +26,7 @@ public:
     void paint (juce::Graphics&) override;
     void resized() override;
     void timerCallback() override;
+    void parentHierarchyChanged() override;
     void buttonClicked (juce::Button*) override;
 
     void showVersionBox();
@@ -71,6 +73,9 @@ protected:
 
 private:
     void stepLevel (float stepDb);
+    void followHostScale();
+
+    HostWindowScale hostWindowScale;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TolvoAudioProcessorEditor)
 };

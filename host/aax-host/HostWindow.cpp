@@ -96,6 +96,11 @@ int HostWindow::clientHeight() const
     return static_cast<int> (r.bottom - r.top);
 }
 
+int HostWindow::dpi() const
+{
+    return static_cast<int> (GetDpiForWindow (handle (window)));
+}
+
 bool HostWindow::saveBitmap (const std::string& path) const
 {
     const int width = clientWidth(), height = clientHeight();

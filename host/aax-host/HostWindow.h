@@ -24,6 +24,8 @@ public:
     // Client size as the system sees it.
     int clientWidth() const;
     int clientHeight() const;
+    // The DPI the system gives the window (96 at 100 %).
+    int dpi() const;
     // Writes the window's client area, as shown on screen, to a 24-bit BMP file.
     bool saveBitmap (const std::string& path) const;
 

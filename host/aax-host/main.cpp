@@ -606,7 +606,8 @@ int gui (int argc, char** argv)
         // Long enough to paint; a host that unloads at once closes it sooner.
         window.pump (unload ? 200 : 1500);
         json.value ("windowWidth", static_cast<int64_t> (window.clientWidth()))
-            .value ("windowHeight", static_cast<int64_t> (window.clientHeight()));
+            .value ("windowHeight", static_cast<int64_t> (window.clientHeight()))
+            .value ("dpi", static_cast<int64_t> (window.dpi()));
 
         if (! snapshot.empty())
             json.value ("snapshotSaved", window.saveBitmap (snapshot));

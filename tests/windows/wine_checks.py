@@ -5,7 +5,7 @@ stand-in host run under Wine, compared with the Linux build's own results.
     wine_checks.py pe-aax LIB --version 1.0.2 --company KORVALD
     wine_checks.py pe-vst3 LIB
     wine_checks.py scan|render|bypass|chunks --wine RUN --host EXE --library DLL --linux-build DIR --work DIR
-    wine_checks.py gui --wine RUN --host EXE --library DLL --work DIR [--png OUT.png]
+    wine_checks.py gui --wine RUN --host EXE --library DLL --work DIR --docs DIR [--png OUT.png]
     wine_checks.py unload --wine RUN --host EXE --library DLL
     wine_checks.py update|language --wine RUN --editor-check EXE --version 1.0.2
     wine_checks.py installer --wine RUN --installer EXE --host EXE --linux-build DIR --work DIR
@@ -335,34 +335,55 @@ def read_bmp(path):
     return width, height, bits, data[offset:]
 
 
+# Per display DPI: the window's physical size and the picture it must show. Above 96 the
+# run has a prefix of its own (its DPI is a registry value) and a screen that holds the window.
+GUI_CASES = [
+    (96, (632, 340), "window.png"),
+    (192, (1264, 680), "window@2x.png"),
+]
+
+
+def gui_prefix(args, dpi):
+    """The environment that runs the host at a DPI: a second prefix, made once and kept in the work folder."""
+    if dpi == 96:
+        return None, []
+    env = dict(os.environ, TOLVO_WINEPREFIX=os.path.join(os.path.abspath(args.work), "prefix-%d-dpi" % dpi))
+    if not os.path.isdir(env["TOLVO_WINEPREFIX"]):
+        run([args.wine, "wineboot", "--init"], env=env)
+    for key in ("HKCU\\Control Panel\\Desktop", "HKLM\\System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts"):
+        run([args.wine, "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=env)
+    return env, ["xvfb-run", "-a", "-s", "-screen 0 2560x1600x24"]
+
+
 def gui(args):
     os.makedirs(args.work, exist_ok=True)
-    bmp = os.path.join(args.work, "window-windows.bmp")
-    if os.path.exists(bmp):
-        os.remove(bmp)
-    result = windows_host(args, "gui", args.library, "--snapshot", bmp)
-    if check(result.returncode == 0, "gui failed"):
-        w = json.loads(result.stdout)
-        check(w["openResult"] == 0 and w["viewSizeResult"] == 0, "the view did not open: %s" % w)
-        check((w["width"], w["height"]) == (632, 340), "view size %sx%s" % (w["width"], w["height"]))
-        check((w["windowWidth"], w["windowHeight"]) == (632, 340),
-              "window size %sx%s" % (w["windowWidth"], w["windowHeight"]))
-        check(w["snapshotSaved"], "no snapshot")
-        check(w["backgroundWorkDone"], "the window left work running")
-    if check(os.path.exists(bmp), "no snapshot file"):
+    for dpi, size, reference in GUI_CASES:
+        name = "%d dpi" % dpi
+        bmp = os.path.join(args.work, "window-windows-%d.bmp" % dpi)
+        if os.path.exists(bmp):
+            os.remove(bmp)
+        env, screen = gui_prefix(args, dpi)
+        result = run(screen + [args.wine, args.host, "gui", windows_path(args.library), "--snapshot", windows_path(bmp)],
+                     env=env)
+        if check(result.returncode == 0, "%s: gui failed" % name):
+            w = json.loads(result.stdout)
+            check(w["dpi"] == dpi, "%s: the host's window has %s dpi" % (name, w["dpi"]))
+            check(w["openResult"] == 0 and w["viewSizeResult"] == 0, "%s: the view did not open: %s" % (name, w))
+            check((w["width"], w["height"]) == size, "%s: view size %sx%s" % (name, w["width"], w["height"]))
+            check((w["windowWidth"], w["windowHeight"]) == size,
+                  "%s: window size %sx%s" % (name, w["windowWidth"], w["windowHeight"]))
+            check(w["snapshotSaved"], "%s: no snapshot" % name)
+            check(w["backgroundWorkDone"], "%s: the window left work running" % name)
+        if not check(os.path.exists(bmp), "%s: no snapshot file" % name):
+            continue
         width, height, bits, pixels = read_bmp(bmp)
-        check((width, height, bits) == (632, 340, 24), "snapshot %dx%d at %d bits" % (width, height, bits))
-        row = (width * 3 + 3) & ~3
-
-        def pixel(x, y):
-            at = (height - 1 - y) * row + 3 * x
-            return pixels[at + 2], pixels[at + 1], pixels[at]
-        # The lit display and the gold panel: not one flat colour, not black.
-        check(len({pixel(x, y) for x in range(0, width, 16) for y in range(0, height, 16)}) > 50,
-              "the snapshot is nearly flat: the editor did not paint")
-        r, g, b = pixel(300, 150)
-        check(r > g > b and r > 120, "the display at (300, 150) is %s, not lit amber" % ((r, g, b),))
-        if args.png:
+        check((width, height, bits) == size + (24,), "%s: snapshot %dx%d at %d bits" % (name, width, height, bits))
+        # What the editor draws on Linux at that scale, pixel for pixel.
+        compared = run(["compare", "-metric", "AE", bmp, os.path.join(args.docs, reference), "null:"])
+        differing = compared.stderr.decode(errors="replace").strip()
+        check(differing == "0", "%s: %s pixels differ from docs/%s" % (name, differing, reference))
+        print("%s: %dx%d, %s pixels differ from docs/%s" % (name, width, height, differing, reference))
+        if args.png and dpi == 96:
             check(run(["convert", bmp, args.png]).returncode == 0, "convert failed")
     finish()
 
@@ -578,6 +599,7 @@ def main():
     parser.add_argument("--linux-build")
     parser.add_argument("--work")
     parser.add_argument("--png")
+    parser.add_argument("--docs")
     parser.add_argument("--render")
     parser.add_argument("--installer")
     args = parser.parse_args()
