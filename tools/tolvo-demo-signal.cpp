@@ -4,6 +4,7 @@
 
 #include "tools/ProgramSignal.h"
 #include "tools/render/AudioFileWriter.h"
+#include "tools/render/CommandLine.h"
 #include "tools/render/FileError.h"
 #include "tools/render/OutputTarget.h"
 #include "tools/render/RenderError.h"
@@ -12,10 +13,6 @@
 
 namespace
 {
-const char* const usage = "usage: tolvo-demo-signal [--force] OUT.wav\n"
-                          "  --force  replace OUT if it is an existing regular file\n"
-                          "Exit status: 0 written, 1 not written, 2 the command line is wrong.\n";
-
 int fail (const juce::String& message, int status)
 {
     std::fprintf (stderr, "tolvo-demo-signal: %s\n", message.toRawUTF8());
@@ -23,29 +20,18 @@ int fail (const juce::String& message, int status)
 }
 } // namespace
 
-int main (int argc, char* argv[])
+int main (int argc, char* argv[]) // NOLINT(bugprone-exception-escape): CLI11 throws there only for a wrong declaration, never for a command line
 {
     bool force = false;
-    juce::String name;
-    for (int i = 1; i < argc; ++i)
-    {
-        const auto arg = juce::String::fromUTF8 (argv[i]);
-        if (arg == "--help" || arg == "-h")
-        {
-            std::fputs (usage, stdout);
-            return 0;
-        }
-        if (arg == "--force")
-            force = true;
-        else if (arg.startsWith ("-") && arg != "-")
-            return fail ("unknown option " + arg + " (see --help)", 2);
-        else if (name.isNotEmpty())
-            return fail ("expected one output file (see --help)", 2);
-        else
-            name = arg;
-    }
-    if (name.isEmpty())
-        return fail ("expected an output file (see --help)", 2);
+    std::string out;
+    CLI::App app ("", "tolvo-demo-signal");
+    CommandLine::setUsage (app, "usage: tolvo-demo-signal [--force] OUT.wav\n");
+    app.footer ("Exit status: 0 written, 1 not written, 2 the command line is wrong.");
+    app.add_flag ("--force", force, "replace OUT if it is an existing regular file");
+    app.add_option ("OUT", out)->required();
+    if (const auto status = CommandLine::parse (app, argc, argv))
+        return *status;
+    const auto name = juce::String::fromUTF8 (out.c_str());
 
     constexpr double rate = 48000.0;
     constexpr int frames = 10 * 48000;

@@ -4,7 +4,6 @@
 
 #include "tools/render/BatchRenderer.h"
 #include "tools/render/ProgressBar.h"
-#include "tools/render/RenderError.h"
 #include "tools/render/RenderOptions.h"
 #include "tools/render/TemporaryOutput.h"
 
@@ -15,11 +14,11 @@
 
 namespace
 {
+// 2, the command line is wrong, comes from RenderOptions::parse.
 enum ExitStatus
 {
     allRendered = 0,
-    someFailed = 1,
-    badCommandLine = 2
+    someFailed = 1
 };
 
 void fail (const juce::String& message)
@@ -66,25 +65,9 @@ int main (int argc, char* argv[])
     std::signal (SIGPIPE, SIG_IGN);
 #endif
     TemporaryOutput::watchSignals();
-    juce::StringArray args;
-    for (int i = 1; i < argc; ++i)
-        args.add (juce::String::fromUTF8 (argv[i]));
-
     RenderOptions options;
-    try
-    {
-        options = RenderOptions::parse (args);
-    }
-    catch (const UsageError& e)
-    {
-        if (e.message.isEmpty())
-        {
-            std::fputs (RenderOptions::usage(), stdout);
-            return allRendered;
-        }
-        fail (e.message + " (see --help)");
-        return badCommandLine;
-    }
+    if (const auto status = options.parse (argc, argv))
+        return *status;
 
     juce::Array<juce::var> json;
     const bool ok = renderAll (options, json);

@@ -18,11 +18,11 @@
 #include "processor/TolvoParameters.h"
 #include "tools/render/AudioFileReader.h"
 #include "tools/render/AudioFileWriter.h"
+#include "tools/render/CommandLine.h"
 #include "tools/render/FileError.h"
 #include "tools/render/JsonWriter.h"
 #include "tools/render/OutputTarget.h"
 #include "tools/render/RenderError.h"
-#include "tools/render/StrictNumber.h"
 
 #include "AAX_CString.h"
 #include "AAX_Enums.h"
@@ -44,6 +44,7 @@ const char* const usage =
     "       tolvo-aax-host render LIB IN.wav OUT.wav [--level DB] [--bypass] [--block N] [--force]\n"
     "       tolvo-aax-host chunks LIB\n"
     "       tolvo-aax-host gui LIB [--snapshot FILE.bmp] [--unload]\n";
+const char* const footer = "Exit status: 0 done, 1 failed, 2 the command line is wrong.";
 
 // The property's name in the SDK's own enumeration, for readers of the scan.
 const char* propertyName (int32_t id)
@@ -268,64 +269,14 @@ int scan (const char* path)
     return result == 0 ? 0 : 1;
 }
 
-// A command line the render cannot run at all.
-int usageError (const std::string& message)
-{
-    std::fprintf (stderr, "tolvo-aax-host: %s (see --help)\n", message.c_str());
-    return 2;
-}
-
 // What `render` is asked to do.
 struct RenderRequest
 {
     std::string library, input, output;
     std::string level; // as given, for the plug-in to read; empty for its default
     bool bypass = false, force = false;
-    long block = 512;
+    int block = 512;
 };
-
-// Reads render's arguments; a usage message, or empty when they are good.
-std::string readRenderArguments (int argc, char** argv, RenderRequest& request)
-{
-    std::vector<std::string> positional;
-    for (int i = 2; i < argc; ++i)
-    {
-        const std::string arg = argv[i];
-        if (arg == "--level" || arg == "--block")
-        {
-            if (i + 1 >= argc)
-                return arg + " needs a value";
-            const std::string text = argv[++i];
-            if (arg == "--level")
-            {
-                // Refused, not clamped: a level the plug-in would change is not the one asked for.
-                const auto number = parseStrictNumber (text);
-                if (! number || *number < TolvoParameters::levelMinimumDb || *number > TolvoParameters::levelMaximumDb)
-                    return "--level must be a number from -6.0 to 0.0, not '" + text + "'";
-                request.level = text;
-                continue;
-            }
-            const bool digits = ! text.empty() && text.size() <= 7 && text.find_first_not_of ("0123456789") == std::string::npos;
-            request.block = digits ? std::strtol (text.c_str(), nullptr, 10) : 0;
-            if (request.block < 1 || request.block > maximumBlockSize)
-                return "--block must be a whole number from 1 to " + std::to_string (maximumBlockSize) + ", not '" + text + "'";
-        }
-        else if (arg == "--bypass")
-            request.bypass = true;
-        else if (arg == "--force")
-            request.force = true;
-        else if (arg.size() > 1 && arg[0] == '-')
-            return "unknown option " + arg;
-        else
-            positional.push_back (arg);
-    }
-    if (positional.size() != 3)
-        return "render takes LIB IN.wav OUT.wav";
-    request.library = positional[0];
-    request.input = positional[1];
-    request.output = positional[2];
-    return {};
-}
 
 // Runs `input` through one instance as asked; an error message, or empty.
 std::string processThroughInstance (const PluginDescription& description, const RenderRequest& request, AudioData& input, AudioData& output)
@@ -421,12 +372,8 @@ std::string writeOutput (const RenderRequest& request, const AudioData& audio)
     }
 }
 
-int render (int argc, char** argv)
+int render (const RenderRequest& request)
 {
-    RenderRequest request;
-    if (const auto wrong = readRenderArguments (argc, argv, request); ! wrong.empty())
-        return usageError (wrong);
-
     try
     {
         OutputTarget::check (request.output, request.output, { request.input }, request.force);
@@ -559,27 +506,8 @@ int chunks (const char* path)
                                          .value ("wrongIDResult", static_cast<int64_t> (instance.effect()->GetChunkSize (0x78787878, &size))); });
 }
 
-int gui (int argc, char** argv)
+int gui (const char* path, const std::string& snapshot, bool unload)
 {
-    if (argc < 3)
-        return fail (usage);
-
-    const char* path = argv[2];
-    std::string snapshot;
-    bool unload = false;
-
-    for (int i = 3; i < argc; ++i)
-    {
-        const std::string arg = argv[i];
-
-        if (arg == "--snapshot" && i + 1 < argc)
-            snapshot = argv[++i];
-        else if (arg == "--unload")
-            unload = true;
-        else
-            return fail ("unknown option " + arg + "\n" + usage);
-    }
-
 #if ! defined(_WIN32)
     if (! snapshot.empty())
         return fail ("--snapshot needs a real window (Windows)");
@@ -636,19 +564,51 @@ int gui (int argc, char** argv)
 }
 } // namespace
 
-int main (int argc, char** argv)
+int main (int argc, char** argv) // NOLINT(bugprone-exception-escape): CLI11 throws there only for a wrong declaration, never for a command line
 {
-    const std::string command = argc > 1 ? argv[1] : "";
+    CLI::App app ("", "tolvo-aax-host");
+    CommandLine::setUsage (app, usage);
+    app.footer (footer);
+    app.require_subcommand (1);
+    std::string library;
+    const auto addCommand = [&] (const char* name, const char* description)
+    {
+        auto* command = app.add_subcommand (name, description);
+        command->add_option ("LIB", library, "the plug-in library")->required();
+        return command;
+    };
 
-    if (command == "scan" && argc == 3)
-        return scan (argv[2]);
-    if (command == "render")
-        return render (argc, argv);
-    if (command == "chunks" && argc == 3)
-        return chunks (argv[2]);
-    if (command == "gui")
-        return gui (argc, argv);
+    const auto* scanCommand = addCommand ("scan", "print the library's description as JSON");
+    auto* renderCommand = addCommand ("render", "run IN.wav through the plug-in into OUT.wav (32-bit float)");
+    RenderRequest request;
+    renderCommand->add_option ("IN.wav", request.input)->required();
+    renderCommand->add_option ("OUT.wav", request.output)->required();
+    // Refused, not clamped: a level the plug-in would change is not the one asked for.
+    renderCommand->add_option ("--level", request.level, "ceiling in dB, -6.0 to 0.0, as the plug-in reads it")
+        ->type_name ("DB")
+        ->check (CommandLine::strictNumber (TolvoParameters::levelMinimumDb, TolvoParameters::levelMaximumDb));
+    renderCommand->add_flag ("--bypass", request.bypass, "switch the host's Master Bypass on");
+    renderCommand->add_option ("--block", request.block, "frames per block, 1 to 65536 (default 512)")
+        ->type_name ("N")
+        ->check (CommandLine::wholeNumber (maximumBlockSize));
+    renderCommand->add_flag ("--force", request.force, "replace OUT.wav if it is an existing regular file");
+    const auto* chunksCommand = addCommand ("chunks", "save and restore each state chunk, printed as JSON");
+    auto* guiCommand = addCommand ("gui", "open the editor and report its size as JSON");
+    std::string snapshot;
+    bool unload = false;
+    guiCommand->add_option ("--snapshot", snapshot, "save the window as a bitmap (Windows)")->type_name ("FILE.bmp");
+    guiCommand->add_flag ("--unload", unload, "unload the library as soon as the window is closed");
 
-    std::fputs (usage, command == "--help" || command == "-h" ? stdout : stderr);
-    return command == "--help" || command == "-h" ? 0 : 2;
+    if (const auto status = CommandLine::parse (app, argc, argv))
+        return *status;
+    if (*scanCommand)
+        return scan (library.c_str());
+    if (*renderCommand)
+    {
+        request.library = library;
+        return render (request);
+    }
+    if (*chunksCommand)
+        return chunks (library.c_str());
+    return gui (library.c_str(), snapshot, unload);
 }

@@ -7,9 +7,3 @@ struct RenderError
 {
     juce::String message;
 };
-
-// A command line that cannot run at all; empty for --help.
-struct UsageError
-{
-    juce::String message;
-};

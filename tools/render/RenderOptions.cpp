@@ -2,11 +2,11 @@
 
 #include "processor/BlockSize.h"
 #include "processor/TolvoParameters.h"
-#include "tools/render/RenderError.h"
+#include "tools/render/CommandLine.h"
 #include "tools/render/StrictNumber.h"
 #include "tools/render/TemporaryOutput.h"
 
-#include <functional>
+#include <map>
 #include <thread>
 
 namespace
@@ -20,111 +20,70 @@ juce::String joinPath (const juce::String& dir, const juce::String& name)
 {
     return dir.endsWithChar ('/') ? dir + name : dir + "/" + name;
 }
-} // namespace
 
-const char* RenderOptions::usage()
+juce::String utf8 (const std::string& text)
 {
-    return "usage: tolvo-render [options] IN OUT\n"
-           "       tolvo-render [options] IN... -o DIR\n"
-           "       tolvo-render [options] --no-output IN...\n"
-           "  --level DB         ceiling in dB, -6.0 to 0.0 (default -0.1)\n"
-           "  --disable          switch Enable off (the file passes unchanged)\n"
-           "  --block N          frames per block, 1 to 65536 (default 512)\n"
-           "  --keep-latency     keep the 30 ms look-ahead delay; the output is longer by it\n"
-           "  --bits 16|24|32f   output samples: 16 or 24-bit PCM with TPDF dither, or\n"
-           "                     32-bit float (default 32f)\n"
-           "  -o DIR             render every IN into DIR under its own name\n"
-           "  --force            replace output files that already exist (regular files only)\n"
-           "  --no-output        write no audio, only report (and --plot)\n"
-           "  --allow-truncated  render what is there of a file cut short\n"
-           "  --json             print the report as JSON\n"
-           "  --plot FILE.png    draw input, output and gain reduction (one IN only)\n"
-           "  -q, --quiet        no progress bar and no text report\n"
-           "  -j N               render up to N files at once, 1 to 64 (default: the\n"
-           "                     number of cores)\n"
-           "Output format follows OUT's name: .aif/.aiff/.aifc AIFF, .flac FLAC (16 or\n"
-           "24 bits), anything else WAV (RF64 past 4 GB).\n"
-           "Exit status: 0 all rendered, 1 a file failed, 2 the command line is wrong.\n";
+    return juce::String::fromUTF8 (text.c_str());
 }
 
-namespace
+const char* const usage = "usage: tolvo-render [options] IN OUT\n"
+                          "       tolvo-render [options] IN... -o DIR\n"
+                          "       tolvo-render [options] --no-output IN...\n";
+
+const char* const footer = "Output format follows OUT's name: .aif/.aiff/.aifc AIFF, .flac FLAC (16 or\n"
+                           "24 bits), anything else WAV (RF64 past 4 GB).\n"
+                           "Exit status: 0 all rendered, 1 a file failed, 2 the command line is wrong.";
+
+// What the command line names, before it is checked as a whole.
+struct Arguments
 {
-// A whole number from 1 to `most`, or the usage error for `option`.
-int wholeNumber (const juce::String& option, const juce::String& text, int most)
+    std::vector<std::string> files;
+    std::string directory, plot;
+};
+
+const std::map<std::string, OutputBits>& outputBits()
 {
-    if (! text.containsOnly ("0123456789") || text.isEmpty() || text.length() > 7 || text.getIntValue() < 1 || text.getIntValue() > most)
-        throw UsageError { option + " must be a whole number from 1 to " + juce::String (most) + ", not '" + text + "'" };
-    return text.getIntValue();
+    static const std::map<std::string, OutputBits> names { { "16", OutputBits::int16 }, { "24", OutputBits::int24 }, { "32f", OutputBits::float32 } };
+    return names;
 }
 
-double level (const juce::String& text)
+void declare (CLI::App& app, RenderOptions& options, Arguments& arguments)
 {
-    const auto value = parseStrictNumber (text.toStdString());
-    if (! value || ! (*value >= TolvoParameters::levelMinimumDb && *value <= TolvoParameters::levelMaximumDb))
-        throw UsageError { "--level must be a number from " + juce::String (TolvoParameters::levelMinimumDb, 1) + " to "
-                           + juce::String (TolvoParameters::levelMaximumDb, 1) + ", not '" + text + "'" };
-    return *value;
-}
-
-OutputBits bits (const juce::String& text)
-{
-    if (text == "16")
-        return OutputBits::int16;
-    if (text == "24")
-        return OutputBits::int24;
-    if (text == "32f")
-        return OutputBits::float32;
-    throw UsageError { "--bits must be 16, 24 or 32f, not '" + text + "'" };
-}
-
-// A switch that takes no value; false if `arg` is none.
-bool readSwitch (RenderOptions& options, const juce::String& arg)
-{
-    bool* const flag = arg == "--keep-latency"           ? &options.keepLatency
-                       : arg == "--no-output"            ? &options.noOutput
-                       : arg == "--force"                ? &options.force
-                       : arg == "--allow-truncated"      ? &options.allowTruncated
-                       : arg == "--json"                 ? &options.json
-                       : arg == "-q" || arg == "--quiet" ? &options.quiet
-                                                         : nullptr;
-    if (flag != nullptr)
-        *flag = true;
-    else if (arg == "--disable")
-        options.enable = false;
-    else if (arg == "--help" || arg == "-h")
-        throw UsageError {};
-    else
-        return false;
-    return true;
-}
-
-// An option with a value; false if `arg` is none. `value` takes the next argument.
-bool readValue (RenderOptions& options, const juce::String& arg, const std::function<juce::String()>& value, juce::String& directory)
-{
-    if (arg == "--level")
-        options.levelDb = level (value());
-    else if (arg == "--block")
-        options.blockSize = wholeNumber (arg, value(), maximumBlockSize);
-    else if (arg == "-j")
-        options.threads = wholeNumber (arg, value(), TemporaryOutput::maximumThreads);
-    else if (arg == "--bits")
-        options.bits = bits (value());
-    else if (arg == "--plot")
-    {
-        options.plotName = value();
-        if (options.plotName.isEmpty())
-            throw UsageError { "--plot needs a file name" };
-        options.plot = resolve (options.plotName);
-    }
-    else if (arg == "-o")
-    {
-        directory = value();
-        if (directory.isEmpty())
-            throw UsageError { "-o needs a folder" };
-    }
-    else
-        return false;
-    return true;
+    // A later value replaces an earlier one, as it always has.
+    app.option_defaults()->multi_option_policy (CLI::MultiOptionPolicy::TakeLast);
+    app.add_option_function<std::string> (
+           "--level", [&options] (const std::string& text)
+           { options.levelDb = *parseStrictNumber (text); },
+           "ceiling in dB, -6.0 to 0.0 (default -0.1)")
+        ->type_name ("DB")
+        ->check (CommandLine::strictNumber (TolvoParameters::levelMinimumDb, TolvoParameters::levelMaximumDb));
+    app.add_flag_callback (
+        "--disable", [&options]
+        { options.enable = false; },
+        "switch Enable off (the file passes unchanged)");
+    app.add_option ("--block", options.blockSize, "frames per block, 1 to 65536 (default 512)")
+        ->type_name ("N")
+        ->check (CommandLine::wholeNumber (maximumBlockSize));
+    app.add_flag ("--keep-latency", options.keepLatency, "keep the 30 ms look-ahead delay; the output is longer by it");
+    app.add_option_function<std::string> (
+           "--bits", [&options] (const std::string& text)
+           { options.bits = outputBits().at (text); },
+           "output samples: 16 or 24-bit PCM with TPDF dither, or\n32-bit float (default 32f)")
+        ->type_name ("16|24|32f")
+        ->check (CLI::Validator ([] (const std::string& text)
+                                 { return outputBits().count (text) > 0 ? std::string() : "must be 16, 24 or 32f, not '" + text + "'"; },
+                                 ""));
+    app.add_option ("-o", arguments.directory, "render every IN into DIR under its own name")->type_name ("DIR");
+    app.add_flag ("--force", options.force, "replace output files that already exist (regular files only)");
+    app.add_flag ("--no-output", options.noOutput, "write no audio, only report (and --plot)");
+    app.add_flag ("--allow-truncated", options.allowTruncated, "render what is there of a file cut short");
+    app.add_flag ("--json", options.json, "print the report as JSON");
+    app.add_option ("--plot", arguments.plot, "draw input, output and gain reduction (one IN only)")->type_name ("FILE.png");
+    app.add_flag ("-q,--quiet", options.quiet, "no progress bar and no text report");
+    app.add_option ("-j", options.threads, "render up to N files at once, 1 to 64 (default: the\nnumber of cores)")
+        ->type_name ("N")
+        ->check (CommandLine::wholeNumber (TemporaryOutput::maximumThreads));
+    app.add_option ("IN", arguments.files);
 }
 
 // The jobs the files and the folder ask for.
@@ -140,18 +99,18 @@ void addJobs (RenderOptions& options, juce::StringArray files, juce::String dire
     if (options.noOutput)
     {
         if (directory.isNotEmpty())
-            throw UsageError { "--no-output writes nothing; -o has no use with it" };
+            throw CLI::ValidationError ("--no-output writes nothing; -o has no use with it");
         if (files.isEmpty())
-            throw UsageError { "expected at least one input" };
+            throw CLI::ValidationError ("expected at least one input");
         for (const auto& name : files)
             options.jobs.push_back ({ resolve (name), {}, name, {} });
     }
     else if (directory.isNotEmpty())
     {
         if (files.isEmpty())
-            throw UsageError { "expected at least one input before -o " + directory };
+            throw CLI::ValidationError (("expected at least one input before -o " + directory).toStdString());
         if (resolve (directory).existsAsFile())
-            throw UsageError { "-o needs a folder, and " + directory + " is a file" };
+            throw CLI::ValidationError (("-o needs a folder, and " + directory + " is a file").toStdString());
         options.outputDirectory = resolve (directory);
         options.outputDirectoryName = directory;
 
@@ -164,39 +123,42 @@ void addJobs (RenderOptions& options, juce::StringArray files, juce::String dire
     else
     {
         if (files.size() != 2)
-            throw UsageError { "expected an input and an output file, or inputs and -o DIR" };
+            throw CLI::ValidationError ("expected an input and an output file, or inputs and -o DIR");
         options.jobs.push_back ({ resolve (files[0]), resolve (files[1]), files[0], files[1] });
     }
 }
-} // namespace
 
-RenderOptions RenderOptions::parse (const juce::StringArray& args)
+// What the options mean together; throws CLI::ValidationError.
+void checkTogether (RenderOptions& options, const Arguments& arguments, const CLI::App& app)
 {
-    RenderOptions options;
-    options.threads = juce::jlimit (1, TemporaryOutput::maximumThreads, (int) std::thread::hardware_concurrency());
-    juce::StringArray files;
-    juce::String directory;
-
-    for (int i = 0; i < args.size(); ++i)
+    if (app.count ("-o") > 0 && arguments.directory.empty())
+        throw CLI::ValidationError ("-o needs a folder");
+    if (app.count ("--plot") > 0)
     {
-        const auto& arg = args[i];
-        const auto value = [&]() -> juce::String
-        {
-            if (i + 1 >= args.size())
-                throw UsageError { arg + " needs a value" };
-            return args[++i];
-        };
-
-        if (readSwitch (options, arg) || readValue (options, arg, value, directory))
-            continue;
-        if (arg.startsWith ("-") && arg != "-")
-            throw UsageError { "unknown option " + arg };
-        files.add (arg);
+        if (arguments.plot.empty())
+            throw CLI::ValidationError ("--plot needs a file name");
+        options.plotName = utf8 (arguments.plot);
+        options.plot = resolve (options.plotName);
     }
 
-    addJobs (options, files, directory);
+    juce::StringArray files;
+    for (const auto& name : arguments.files)
+        files.add (utf8 (name));
+    addJobs (options, files, utf8 (arguments.directory));
     if (options.plotName.isNotEmpty() && options.jobs.size() != 1)
-        throw UsageError { "--plot draws one file; give one input" };
+        throw CLI::ValidationError ("--plot draws one file; give one input");
+}
+} // namespace
 
-    return options;
+std::optional<int> RenderOptions::parse (int argc, const char* const* argv)
+{
+    threads = juce::jlimit (1, TemporaryOutput::maximumThreads, (int) std::thread::hardware_concurrency());
+    CLI::App app ("", "tolvo-render");
+    CommandLine::setUsage (app, usage);
+    app.footer (footer);
+    Arguments arguments;
+    declare (app, *this, arguments);
+    app.final_callback ([this, &arguments, &app]
+                        { checkTogether (*this, arguments, app); });
+    return CommandLine::parse (app, argc, argv);
 }

@@ -2,6 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
 #include <vector>
 
 // What the output file holds per sample.
@@ -39,9 +40,7 @@ struct RenderOptions
     juce::String outputDirectoryName;
     std::vector<RenderJob> jobs;
 
-    /** Reads the arguments (without the program name); throws UsageError. */
-    static RenderOptions parse (const juce::StringArray& args);
-
-    /** The help text. */
-    static const char* usage();
+    /** Reads the command line (argv[0] the program's name). Nothing when the
+        renders go on; else the exit status, as CommandLine::parse gives it. */
+    std::optional<int> parse (int argc, const char* const* argv);
 };
