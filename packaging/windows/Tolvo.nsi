@@ -4,9 +4,12 @@
 ;   VST3_BUNDLE                  the Tolvo.vst3 folder of the Windows build
 ;   AAX_LIBRARY                  the AAX library (Tolvo.aaxdll)
 ;   RENDER_EXE                   tolvo-render.exe
+;   LICENSE_FILE                 the GPL-3 text, shown and installed
+;   NOTICES_FILE                 the third-party notices, installed
 ;   OUTFILE                      the installer to write
-; /S installs (and the uninstaller uninstalls) without asking; /D=DIR, last on
-; the command line, sets the folder for tolvo-render.exe.
+; /S installs (and the uninstaller uninstalls) without asking; /AAX selects the
+; AAX plug-in, which is not selected otherwise; /D=DIR, last on the command
+; line, sets the folder for tolvo-render.exe and the licence files.
 
 Unicode true
 Target amd64-unicode
@@ -18,6 +21,7 @@ ManifestDPIAware true
 !include x64.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include Sections.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvo"
 ; Where Windows hosts look: Steinberg's fixed VST3 folder and Avid's plug-in
@@ -40,7 +44,10 @@ VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "${MAKER}"
 
-!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_LICENSEPAGE_TEXT_TOP "Tolvo is free software under the GNU General Public License, version 3 or later."
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "It may be used for any purpose. Passing it on, changed or not, is allowed under the terms above; the notices of the libraries it holds are installed beside tolvo-render.exe."
+!define MUI_LICENSEPAGE_BUTTON "&Next >"
+!insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_DIRECTORYPAGE_TEXT_TOP "tolvo-render.exe, the command-line renderer, and the uninstaller go into this folder. The plug-ins go where hosts look for them."
 !insertmacro MUI_PAGE_DIRECTORY
@@ -48,14 +55,6 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${MAKER}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
-
-Function .onInit
-    ${IfNot} ${RunningX64}
-        MessageBox MB_ICONSTOP "Tolvo needs 64-bit Windows." /SD IDOK
-        Abort
-    ${EndIf}
-    SetRegView 64
-FunctionEnd
 
 Function un.onInit
     SetRegView 64
@@ -68,7 +67,9 @@ Section "VST3 plug-in" SecVst3
     File /r "${VST3_BUNDLE}/*"
 SectionEnd
 
-Section "AAX plug-in" SecAax
+; Built against the stand-in SDK layer: AAX hosts load only a build made with
+; the vendor's SDK and signed, so it is there for testing and not chosen.
+Section /o "AAX plug-in (test build)" SecAax
     RMDir /r "${AAX_DIR}"
     SetOutPath "${AAX_DIR}\Contents\x64"
     File "/oname=Tolvo.aaxplugin" "${AAX_LIBRARY}"
@@ -79,9 +80,12 @@ Section "tolvo-render (command line)" SecRender
     File "${RENDER_EXE}"
 SectionEnd
 
-; Always: the uninstaller, and its entry under installed programs.
+; Always: the licence and notices, the uninstaller, and its entry under
+; installed programs.
 Section "-Uninstaller"
     SetOutPath "$INSTDIR"
+    File "/oname=LICENSE.txt" "${LICENSE_FILE}"
+    File "/oname=THIRD-PARTY-NOTICES.txt" "${NOTICES_FILE}"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Tolvo"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -104,6 +108,27 @@ Section "-Uninstaller"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; After the sections, whose numbers it uses.
+Function .onInit
+    ${IfNot} ${RunningX64}
+        MessageBox MB_ICONSTOP "Tolvo needs 64-bit Windows." /SD IDOK
+        Abort
+    ${EndIf}
+    SetRegView 64
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/AAX" $1
+    ${IfNot} ${Errors}
+        !insertmacro SelectSection ${SecAax}
+    ${EndIf}
+FunctionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+    !insertmacro MUI_DESCRIPTION_TEXT ${SecVst3} "The VST3 plug-in, for VST3 hosts."
+    !insertmacro MUI_DESCRIPTION_TEXT ${SecAax} "A test build of the AAX plug-in, made against a stand-in for the vendor's SDK. AAX hosts such as Pro Tools load only plug-ins built with the vendor's SDK and signed, so they will not load this one."
+    !insertmacro MUI_DESCRIPTION_TEXT ${SecRender} "tolvo-render.exe, which runs audio files through the limiter from the command line."
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
 Section "Uninstall"
     RMDir /r "${VST3_DIR}"
     RMDir /r "${AAX_DIR}"
@@ -113,6 +138,8 @@ Section "Uninstall"
     RMDir "$COMMONFILES64\Avid\Audio"
     RMDir "$COMMONFILES64\Avid"
     Delete "$INSTDIR\tolvo-render.exe"
+    Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\THIRD-PARTY-NOTICES.txt"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"

@@ -128,7 +128,6 @@ std::vector<float> delayed (const std::vector<float>& x, int by)
 
 TEST (Lv2Description, PluginsPortsAndIdentity)
 {
-    const auto version = juce::StringArray::fromTokens (TOLVO_PROJECT_VERSION, ".", "");
     LilvWorld* world = lilv().getWorld();
 
     for (const auto& v : variants)
@@ -147,14 +146,17 @@ TEST (Lv2Description, PluginsPortsAndIdentity)
         lilv_node_free (author);
 
         const auto* uri = lilv_plugin_get_uri (plugin);
-        EXPECT_TRUE (lilv_world_ask (world, uri, Node ("http://usefulinc.com/ns/doap#license"), nullptr));
+        EXPECT_TRUE (lilv_world_ask (world, uri, Node ("http://usefulinc.com/ns/doap#license"), Node ("http://spdx.org/licenses/GPL-3.0-or-later")));
 
-        for (const auto& [property, wanted] : { std::pair { LV2_CORE__minorVersion, version[1] }, { LV2_CORE__microVersion, version[2] } })
-        {
-            LilvNode* got = lilv_world_get (world, uri, Node (property), nullptr);
-            EXPECT_EQ (got != nullptr ? lilv_node_as_int (got) : -1, wanted.getIntValue()) << property;
-            lilv_node_free (got);
-        }
+        // Hosts hide a plug-in with a zero or odd minor or an odd micro version.
+        LilvNode* minor = lilv_world_get (world, uri, Node (LV2_CORE__minorVersion), nullptr);
+        LilvNode* micro = lilv_world_get (world, uri, Node (LV2_CORE__microVersion), nullptr);
+        ASSERT_TRUE (minor != nullptr && micro != nullptr);
+        EXPECT_GT (lilv_node_as_int (minor), 0);
+        EXPECT_EQ (lilv_node_as_int (minor) % 2, 0);
+        EXPECT_EQ (lilv_node_as_int (micro) % 2, 0);
+        lilv_node_free (minor);
+        lilv_node_free (micro);
 
         // Nothing is required of the host.
         LilvNodes* required = lilv_plugin_get_required_features (plugin);
