@@ -11,10 +11,7 @@
 # shared libraries. Included after juce_add_plugin, before the targets
 # in subfolders.
 set(portable_default OFF)
-# scripts/build-deps builds with the host's compiler, so a cross build is
-# left out until it passes its own.
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_BUILD_TYPE STREQUAL "Release" AND NOT TOLVO_SANITIZE
-   AND NOT CMAKE_CROSSCOMPILING)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_BUILD_TYPE STREQUAL "Release" AND NOT TOLVO_SANITIZE)
     set(portable_default ON)
 endif()
 option(TOLVO_PORTABLE "Link Linux binaries for every distribution (docs/packaging.md)" ${portable_default})
@@ -31,7 +28,13 @@ if(NOT TOLVO_PORTABLE)
 endif()
 
 set(TOLVO_DEPS_DIR "${CMAKE_BINARY_DIR}/deps")
-execute_process(COMMAND "${PROJECT_SOURCE_DIR}/scripts/build-deps" "${TOLVO_DEPS_DIR}" RESULT_VARIABLE deps_result)
+set(deps_command "${PROJECT_SOURCE_DIR}/scripts/build-deps" "${TOLVO_DEPS_DIR}")
+if(CMAKE_CROSSCOMPILING)
+    # A cross build's libraries are built with its own compiler.
+    set(deps_command ${CMAKE_COMMAND} -E env "CC=${CMAKE_C_COMPILER}" "AR=${CMAKE_AR}"
+        ${deps_command} "${CMAKE_TOOLCHAIN_FILE}")
+endif()
+execute_process(COMMAND ${deps_command} RESULT_VARIABLE deps_result)
 if(NOT deps_result EQUAL 0)
     message(FATAL_ERROR "scripts/build-deps failed; see above")
 endif()
