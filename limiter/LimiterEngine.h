@@ -49,12 +49,6 @@ public:
     // Four-tap sinc estimate of the peak between ring[c] and ring[c + 1].
     double interpolatedPeak (const double* ring, int c) const noexcept;
 
-    // A channel's held and smoothed reduction (dB; the smoothed one set its
-    // last gain) and release coefficient, after its last processed sample.
-    double getHeldReductionDb (int channel) const noexcept { return heldReductionDb[channel]; }
-    double getSmoothedReductionDb (int channel) const noexcept { return smoothedReductionDb[channel]; }
-    double getReleaseCoefficient (int channel) const noexcept { return releaseCoefficient[channel]; }
-
 private:
     // One point of the gain computer's static curve with its soft knee.
     struct CurvePoint

@@ -36,6 +36,13 @@ LimiterEngine clearedEngine()
 }
 
 double dbToGain (double db) { return std::pow (10.0, db / 20.0); }
+
+// The reduction (dB) a call's output shows.
+double reductionOf (double out, double sample) { return -20.0 * std::log10 (out / sample); }
+
+// Below the knee its static reduction is 0, so with the engine's instant
+// attack the reduction it shows is r h: the held reduction h, released once.
+Call probe() { return brickWall (0.5, 0.5, -1.0); }
 } // namespace
 
 // Gain reductions worked out by hand from the law: the static curve below,
@@ -84,11 +91,13 @@ TEST (GainComputer, ReductionsMatchHandWorkedValues)
 
 TEST (GainComputer, ZeroSampleGivesZeroAndRelaxesOneStep)
 {
+    const double r = std::exp (-1000.0 / (rate * 50.0));
     auto engine = clearedEngine();
-    apply (engine, brickWall (0.9, 1.0, -1.0));
-    const double h = engine.getHeldReductionDb (0);
+    const double h = reductionOf (apply (engine, brickWall (0.9, 1.0, -1.0)), 0.9);
     EXPECT_EQ (apply (engine, brickWall (0.0, 1.0, -1.0)), 0.0);
-    EXPECT_NEAR (engine.getHeldReductionDb (0), engine.getReleaseCoefficient (0) * h, 1e-12);
+
+    // Released once by the zero and once more by the probe.
+    EXPECT_NEAR (reductionOf (apply (engine, probe()), 0.5), r * r * h, 1e-12);
 }
 
 TEST (GainComputer, GainNeverExceedsUnity)
@@ -101,46 +110,85 @@ TEST (GainComputer, GainNeverExceedsUnity)
 
 TEST (GainComputer, ReleaseCoefficientFollowsTheTimeAndTheRate)
 {
+    // One engine throughout, so every change of time or rate must reach the
+    // coefficient. A call 2000 dB over sets the held reduction h, and a call
+    // below the knee then shows r h; their ratio is r.
     auto engine = clearedEngine();
-    auto releaseAt = [&engine] (double releaseMs, double sampleRate)
+    auto releaseAt = [&engine] (double releaseMs, double sampleRate, int channel = 0)
     {
-        engine.applyGainComputer (0, 0.5, 1.0, sampleRate, 1.0, 1.0, -1.0, 10000.0, 0.00001, releaseMs, 0.1);
-        return engine.getReleaseCoefficient (0);
+        auto reduction = [&] (double detector)
+        {
+            const double out = engine.applyGainComputer (channel, 0.5, detector, sampleRate, 1.0, 1.0, -1.0, 10000.0,
+                                                         0.00001, releaseMs, 0.1);
+            return reductionOf (out, 0.5);
+        };
+        const double h = reduction (1e100);
+        return reduction (0.5) / h;
     };
 
-    EXPECT_EQ (releaseAt (50.0, 48000.0), std::exp (-1000.0 / (48000.0 * 50.0)));
-    EXPECT_EQ (releaseAt (20.0, 48000.0), std::exp (-1000.0 / (48000.0 * 20.0)));
-    EXPECT_EQ (releaseAt (20.0, 44100.0), std::exp (-1000.0 / (44100.0 * 20.0)));
+    // The coefficient itself is within an ulp of exp's, but both reductions
+    // are read back through exp and log10, a few roundings each. exp's error
+    // is absolute in the reduction, some 2e-15 dB; over h that is 1e-18.
+    auto tolerance = [] (double expected)
+    { return 1e-15 * expected + 1e-18; };
 
-    // Over the whole range of release times and rates, near 0 from a series:
-    // at most one ulp from the C library's.
-    for (double rate : { 8000.0, 44100.0, 48000.0, 192000.0, 2000000.0 })
+    struct Case
+    {
+        double releaseMs, sampleRate;
+    };
+    std::vector<Case> cases { { 50.0, 48000.0 }, { 20.0, 48000.0 }, { 20.0, 44100.0 } };
+
+    // Over the whole range of release times and rates, near 0 from a series.
+    for (double hz : { 8000.0, 44100.0, 48000.0, 192000.0, 2000000.0 })
         for (double ms = 0.01; ms <= 100.0; ms *= 1.37)
-        {
-            const double expected = std::exp (-1000.0 / (rate * ms));
-            EXPECT_NEAR (releaseAt (ms, rate), expected, 2.3e-16 * expected) << rate << " Hz, " << ms << " ms";
-        }
+            cases.push_back ({ ms, hz });
 
-    // The other channel keeps its own, untouched state.
-    EXPECT_EQ (engine.getReleaseCoefficient (1), 0.0);
+    for (const auto& c : cases)
+    {
+        const double expected = std::exp (-1000.0 / (c.sampleRate * c.releaseMs));
+        const double got = releaseAt (c.releaseMs, c.sampleRate);
+        EXPECT_NEAR (got, expected, tolerance (expected)) << c.sampleRate << " Hz, " << c.releaseMs << " ms";
+    }
+
+    // The other channel keeps its own state: untouched, it passes a sample
+    // below the knee as is, and it works out its own coefficient.
+    EXPECT_EQ (engine.applyGainComputer (1, 0.5, 0.5, rate, 1.0, 1.0, -1.0, 10000.0, 0.00001, 50.0, 0.1), 0.5);
+    const double expected = std::exp (-1000.0 / (rate * 50.0));
+    EXPECT_NEAR (releaseAt (50.0, rate, 1), expected, tolerance (expected));
 }
 
 TEST (GainComputer, NonFiniteValuesNeverStayInTheState)
 {
-    auto engine = clearedEngine();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
+    const double r = std::exp (-1000.0 / (rate * 50.0));
 
-    apply (engine, brickWall (nan, 1.0, -1.0));
-    apply (engine, brickWall (inf, inf, -1.0));
-    apply (engine, brickWall (0.5, nan, nan));
-    apply (engine, brickWall (0.5, 1.0, inf));
+    // Each case follows a call that leaves 0.9999 dB held. Had a non-finite
+    // value reached the state, the probe after it would show no reduction (a
+    // state read as 0) or a non-finite one.
+    struct Case
+    {
+        const char* name;
+        Call call;
+    };
+    const Case cases[] = {
+        { "NaN sample", brickWall (nan, 1.0, -1.0) },
+        { "infinite sample and detector", brickWall (inf, inf, -1.0) },
+        { "NaN detector and threshold", brickWall (0.5, nan, nan) },
+        { "infinite threshold", brickWall (0.5, 1.0, inf) },
+    };
 
     for (int ch = 0; ch < 2; ++ch)
-    {
-        EXPECT_TRUE (std::isfinite (engine.getHeldReductionDb (ch)));
-        EXPECT_TRUE (std::isfinite (engine.getSmoothedReductionDb (ch)));
-    }
+        for (const auto& c : cases)
+        {
+            auto engine = clearedEngine();
+            apply (engine, brickWall (0.5, 1.0, -1.0), ch);
+            apply (engine, c.call, ch);
+            const double shown = reductionOf (apply (engine, probe(), ch), 0.5);
+            EXPECT_TRUE (std::isfinite (shown)) << c.name << ", channel " << ch;
+            EXPECT_GE (shown, r * r * 0.9999 - 1e-12) << c.name << ", channel " << ch;
+            EXPECT_LE (shown, 0.9999) << c.name << ", channel " << ch;
+        }
 
     // An infinite threshold acts as 0 dB.
     auto fresh = clearedEngine();
