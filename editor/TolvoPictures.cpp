@@ -4,6 +4,8 @@
 #include "TolvoImages.h"
 
 #include <cmath>
+#include <iterator>
+#include <string>
 
 namespace
 {
@@ -13,36 +15,18 @@ struct Data
     int size;
 };
 
+// In the order of Id; the binary data names each "<name>_png" and its 2x
+// picture "<name>2x_png".
+constexpr const char* names[] = { "backgroundOn", "backgroundOff", "enableSwitch", "plusNormal", "plusDown",
+                                  "minusNormal", "minusDown", "digitStrip", "decimalPoint", "logo" };
+static_assert (std::size (names) == (size_t) TolvoPictures::Id::logo + 1);
+
 Data dataOf (TolvoPictures::Id id, bool high)
 {
-    using Id = TolvoPictures::Id;
-    namespace I = TolvoImages;
-
-    switch (id)
-    {
-        case Id::backgroundOn:
-            return high ? Data { I::backgroundOn2x_png, I::backgroundOn2x_pngSize } : Data { I::backgroundOn_png, I::backgroundOn_pngSize };
-        case Id::backgroundOff:
-            return high ? Data { I::backgroundOff2x_png, I::backgroundOff2x_pngSize } : Data { I::backgroundOff_png, I::backgroundOff_pngSize };
-        case Id::enableSwitch:
-            return high ? Data { I::enableSwitch2x_png, I::enableSwitch2x_pngSize } : Data { I::enableSwitch_png, I::enableSwitch_pngSize };
-        case Id::plusNormal:
-            return high ? Data { I::plusNormal2x_png, I::plusNormal2x_pngSize } : Data { I::plusNormal_png, I::plusNormal_pngSize };
-        case Id::plusDown:
-            return high ? Data { I::plusDown2x_png, I::plusDown2x_pngSize } : Data { I::plusDown_png, I::plusDown_pngSize };
-        case Id::minusNormal:
-            return high ? Data { I::minusNormal2x_png, I::minusNormal2x_pngSize } : Data { I::minusNormal_png, I::minusNormal_pngSize };
-        case Id::minusDown:
-            return high ? Data { I::minusDown2x_png, I::minusDown2x_pngSize } : Data { I::minusDown_png, I::minusDown_pngSize };
-        case Id::digitStrip:
-            return high ? Data { I::digitStrip2x_png, I::digitStrip2x_pngSize } : Data { I::digitStrip_png, I::digitStrip_pngSize };
-        case Id::decimalPoint:
-            return high ? Data { I::decimalPoint2x_png, I::decimalPoint2x_pngSize } : Data { I::decimalPoint_png, I::decimalPoint_pngSize };
-        case Id::logo:
-            break;
-    }
-
-    return high ? Data { I::logo2x_png, I::logo2x_pngSize } : Data { I::logo_png, I::logo_pngSize };
+    const auto name = std::string (names[(size_t) id]) + (high ? "2x_png" : "_png");
+    Data d { nullptr, 0 };
+    d.data = TolvoImages::getNamedResource (name.c_str(), d.size);
+    return d;
 }
 } // namespace
 

@@ -4,6 +4,8 @@
 #include "editor/ImageResampler.h"
 #include "editor/TolvoPictures.h"
 
+#include "TolvoImages.h"
+
 #include <chrono>
 #include <cmath>
 #include <vector>
@@ -149,6 +151,48 @@ TEST_F (WindowScale, EachScaleDrawsItsPicturesIntoTheSameLayout)
         EXPECT_EQ (editor->enableButton->getBounds(), juce::Rectangle<int> (26, 18, 58, 58));
         EXPECT_EQ (editor->getComponentAt (245, 240), &editor->plusButton);
         EXPECT_EQ (editor->getComponentAt (302, 297), &editor->plusButton);
+    }
+}
+
+// Each picture from its own data at each density, decoded here apart from the
+// image cache; the 2x one twice as wide and high.
+TEST (TolvoPictures, EachIdGivesItsOwnPictureAtEachDensity)
+{
+    namespace I = TolvoImages;
+
+    struct Data
+    {
+        const char* data;
+        int size;
+    };
+    struct Case
+    {
+        Picture id;
+        Data at1x, at2x;
+    };
+    const Case cases[] = {
+        { Picture::backgroundOn, { I::backgroundOn_png, I::backgroundOn_pngSize }, { I::backgroundOn2x_png, I::backgroundOn2x_pngSize } },
+        { Picture::backgroundOff, { I::backgroundOff_png, I::backgroundOff_pngSize }, { I::backgroundOff2x_png, I::backgroundOff2x_pngSize } },
+        { Picture::enableSwitch, { I::enableSwitch_png, I::enableSwitch_pngSize }, { I::enableSwitch2x_png, I::enableSwitch2x_pngSize } },
+        { Picture::plusNormal, { I::plusNormal_png, I::plusNormal_pngSize }, { I::plusNormal2x_png, I::plusNormal2x_pngSize } },
+        { Picture::plusDown, { I::plusDown_png, I::plusDown_pngSize }, { I::plusDown2x_png, I::plusDown2x_pngSize } },
+        { Picture::minusNormal, { I::minusNormal_png, I::minusNormal_pngSize }, { I::minusNormal2x_png, I::minusNormal2x_pngSize } },
+        { Picture::minusDown, { I::minusDown_png, I::minusDown_pngSize }, { I::minusDown2x_png, I::minusDown2x_pngSize } },
+        { Picture::digitStrip, { I::digitStrip_png, I::digitStrip_pngSize }, { I::digitStrip2x_png, I::digitStrip2x_pngSize } },
+        { Picture::decimalPoint, { I::decimalPoint_png, I::decimalPoint_pngSize }, { I::decimalPoint2x_png, I::decimalPoint2x_pngSize } },
+        { Picture::logo, { I::logo_png, I::logo_pngSize }, { I::logo2x_png, I::logo2x_pngSize } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE ((int) c.id);
+        const auto at1x = TolvoPictures::get (c.id, 1);
+        const auto at2x = TolvoPictures::get (c.id, 2);
+        ASSERT_TRUE (at1x.isValid());
+        ASSERT_TRUE (at2x.isValid());
+        EXPECT_EQ (at2x.getBounds(), at1x.getBounds() * 2);
+        EXPECT_TRUE (samePixels (at1x, juce::ImageFileFormat::loadFrom (c.at1x.data, (size_t) c.at1x.size)));
+        EXPECT_TRUE (samePixels (at2x, juce::ImageFileFormat::loadFrom (c.at2x.data, (size_t) c.at2x.size)));
     }
 }
 
