@@ -1,6 +1,7 @@
 #include "tools/render/AudioFileReader.h"
 
 #include "tools/render/RenderError.h"
+#include "tools/render/SndfileLock.h"
 
 #include <cmath>
 #include <cstring>
@@ -53,7 +54,12 @@ struct PaddedFile
     {
         SF_VIRTUAL_IO io { length, seek, read, write, tell };
         SF_INFO info {};
-        SNDFILE* f = in.failedToOpen() ? nullptr : sf_open_virtual (&io, SFM_READ, &info, this);
+        SNDFILE* f = nullptr;
+        if (! in.failedToOpen())
+        {
+            const std::scoped_lock lock (sndfileOpenLock());
+            f = sf_open_virtual (&io, SFM_READ, &info, this);
+        }
         if (f == nullptr)
             return std::nullopt;
         sf_close (f);
@@ -191,12 +197,18 @@ AudioFileReader::AudioFileReader (const juce::File& source, const juce::String& 
         throw RenderError { "cannot read " + name + ": the file is empty" };
 
     SF_INFO info {};
-    file.reset (sf_open (source.getFullPathName().toRawUTF8(), SFM_READ, &info));
+    juce::String openError;
+    {
+        const std::scoped_lock lock (sndfileOpenLock());
+        file.reset (sf_open (source.getFullPathName().toRawUTF8(), SFM_READ, &info));
+        if (file == nullptr)
+            openError = juce::String (sf_strerror (nullptr)).trimCharactersAtEnd (".");
+    }
     // Headerless data is only guessed at from the name: not audio we can trust.
     if (file != nullptr && (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_RAW)
         throw RenderError { name + " is not an audio file that can be read (no header)" };
     if (file == nullptr)
-        throw RenderError { name + " is not an audio file that can be read (" + juce::String (sf_strerror (nullptr)).trimCharactersAtEnd (".") + ")" };
+        throw RenderError { name + " is not an audio file that can be read (" + openError + ")" };
 
     channels = info.channels;
     sampleRate = (double) info.samplerate;

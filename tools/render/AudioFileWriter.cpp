@@ -1,6 +1,7 @@
 #include "tools/render/AudioFileWriter.h"
 
 #include "tools/render/RenderError.h"
+#include "tools/render/SndfileLock.h"
 
 namespace
 {
@@ -47,9 +48,15 @@ AudioFileWriter::AudioFileWriter (const juce::File& target, const juce::String& 
     if (sf_format_check (&info) == SF_FALSE)
         throw RenderError { "cannot write " + name + " at " + juce::String (sampleRate) + " Hz in this format" };
 
-    file.reset (sf_open_fd (temp.takeDescriptor(), SFM_WRITE, &info, SF_TRUE));
+    juce::String openError;
+    {
+        const std::scoped_lock lock (sndfileOpenLock());
+        file.reset (sf_open_fd (temp.takeDescriptor(), SFM_WRITE, &info, SF_TRUE));
+        if (file == nullptr)
+            openError = sf_strerror (nullptr);
+    }
     if (file == nullptr)
-        throw RenderError { "cannot write " + name + ": " + juce::String (sf_strerror (nullptr)) };
+        throw RenderError { "cannot write " + name + ": " + openError };
 
     // No PEAK chunk: it carries the time of writing, and the same input
     // should give the same file.
