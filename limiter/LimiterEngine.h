@@ -1,5 +1,7 @@
 #pragma once
 
+#include "limiter/GainLaw.h"
+#include "limiter/SegmentKernels.h"
 #include "limiter/SegmentObserver.h"
 
 #include <cmath>
@@ -50,26 +52,16 @@ public:
     double interpolatedPeak (const double* ring, int c) const noexcept;
 
 private:
-    // One point of the gain computer's static curve with its soft knee.
-    struct CurvePoint
-    {
-        double curveDb = 0.0; // yG
-        double reductionDb = 0.0; // xL = xG - yG
-        bool doublesAttack = false; // in the knee's middle: doubled attack while the curve rises
-    };
-
-    static CurvePoint staticCurve (double levelDb, double thresholdDb, double ratio, double kneeDb) noexcept;
     int nextPosition (int position) const noexcept { return position + 1 >= length ? 0 : position + 1; }
     int previousPosition (int position) const noexcept { return position == 0 ? length - 1 : position - 1; }
     // A position up to one ring length past the end, brought back into the ring.
     int wrap (int position) const noexcept { return position >= length ? position - length : position; }
     void setRate (double sampleRate) noexcept;
     void closeSegments (int w, bool crossedLeft, bool crossedRight, double levelDb) noexcept;
-    void processSegment (int channel, int start, double levelDb) noexcept;
+    void closeSegment (int channel, int start, double levelDb) noexcept;
+    void processClosedSegments() noexcept;
     // Out of line, so that an engine without an observer pays only the test.
     [[gnu::noinline, gnu::cold]] void tellObserver (int channel, double levelDb) const noexcept;
-    void applySegmentGain (int channel, double* ring, int first, double detector, double threshold,
-                           double releaseMs, bool hasZero) noexcept;
     double coefficientFor (int channel, double sampleRate, double ms, double* timeMs, double* coefficient) noexcept;
     template <typename Visit>
     void walkSegment (int first, Visit&& visit) const noexcept;
@@ -83,6 +75,15 @@ private:
     std::int64_t framesTaken = 0; // before this block, since setLookahead
     int blockPosition = 0; // the write position where this block began
     double judgedEstimate[2] {}; // the last processed segment's, for the observer
+
+    // Closed segments wait here, in the order they closed, and are judged
+    // side by side at the end of a stretch of deferSpan frames (or when the
+    // queue is full): short enough that none of their samples leaves the
+    // ring, or is overwritten, before.
+    static constexpr int maxClosed = 64;
+    ClosedSegment closed[maxClosed];
+    int numClosed = 0;
+    int deferSpan = 1;
     SegmentObserver* observer = nullptr;
 
     // Gain computer state, per channel.
@@ -100,8 +101,7 @@ private:
     double minimumSegment = 0.0;
     bool attackIsInstant = false;
     double ceilingLevelDb = std::numeric_limits<double>::quiet_NaN();
-    double ceiling = 0.0;
-    CurvePoint silentPoint; // of a sample of exactly 0 at that Level
+    Ceiling ceiling;
 };
 
 template <typename Sample, typename Level>
@@ -130,27 +130,31 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
     double previousRight = previous[1];
     int w = writePosition;
 
-    for (int i = 0; i < numFrames; ++i)
+    for (int done = 0; done < numFrames; done += deferSpan)
     {
-        // Both inputs are read before an output, which may share their memory.
-        const double l = (double) inLeft[i];
-        const double r = (double) inRight[i];
-        const double delayedRight = sized ? std::exchange (ringRight[w], r) : r;
-        outLeft[i] = (Sample) (sized ? std::exchange (ringLeft[w], l) : l);
+        for (int i = done; i < std::min (numFrames, done + deferSpan); ++i)
+        {
+            // Both inputs are read before an output, which may share their memory.
+            const double l = (double) inLeft[i];
+            const double r = (double) inRight[i];
+            const double delayedRight = sized ? std::exchange (ringRight[w], r) : r;
+            outLeft[i] = (Sample) (sized ? std::exchange (ringLeft[w], l) : l);
 
-        if (outRight != nullptr)
-            outRight[i] = (Sample) delayedRight;
+            if (outRight != nullptr)
+                outRight[i] = (Sample) delayedRight;
 
-        // A product of exactly 0 is no crossing: +a, 0, -b stays one half-wave.
-        const bool crossedLeft = l * previousLeft < 0.0;
-        const bool crossedRight = ! mono && r * previousRight < 0.0;
-        previousLeft = l;
-        previousRight = r;
+            // A product of exactly 0 is no crossing: +a, 0, -b stays one half-wave.
+            const bool crossedLeft = l * previousLeft < 0.0;
+            const bool crossedRight = ! mono && r * previousRight < 0.0;
+            previousLeft = l;
+            previousRight = r;
 
-        if (sized && (crossedLeft || crossedRight))
-            closeSegments (w, crossedLeft, crossedRight, (double) levelDb);
+            if (sized && (crossedLeft || crossedRight))
+                closeSegments (w, crossedLeft, crossedRight, (double) levelDb);
 
-        w = nextPosition (w);
+            w = nextPosition (w);
+        }
+        processClosedSegments();
     }
 
     previous[0] = previousLeft;

@@ -11,19 +11,38 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 
-#ifndef TOLVO_SINC_WEIGHTS
-#define TOLVO_SINC_WEIGHTS
+#ifndef TOLVO_SEGMENT_KERNELS_ONCE
+#define TOLVO_SEGMENT_KERNELS_ONCE
 namespace tolvo
 {
-// Sinc weights sin(u) / u, u = (t - k) pi, of taps k = 1..4 at the points
-// t = 1.5, 1.7, ... 3.3 between them (the same at every rate), each tap's
-// row padded with zero weights to whole vectors of up to 8 lanes.
-constexpr size_t sincPoints = 10;
-constexpr size_t sincRow = 16;
-alignas (64) const auto sincWeights = []
+// Peak, its place, the sum of squares and the zeros of a run of samples.
+struct RunMeasure
 {
-    constexpr double pi = 3.14159265358979323846;
+    double peak = 0.0; // largest |x|, NaN left out; 0 for none
+    int peakAt = 0; // where it first occurs; 0 when the peak is 0
+    double sumSq = 0.0;
+    bool hasZero = false; // some x is exactly 0
+};
+
+// Segments shorter than this, not wrapping round the ring, are measured one
+// sample at a time: their samples were stored one by one moments ago, and a
+// vector load across them would wait for the stores.
+constexpr int shortSegment = 8;
+
+constexpr double pi = 3.14159265358979323846;
+
+// No estimate exceeds its largest tap times the weights' summed magnitude,
+// at most 16 / 3 pi (at t = 2.5); with room for rounding.
+constexpr double sincTapBound = 16.0 / (3.0 * pi) * (1.0 + 1e-9);
+
+// Sinc weights sin(u) / u, u = (t - k) pi, of taps k = 1..4 at the points
+// t = 1.5, 1.7, ... 3.3 between them (the same at every rate), by tap.
+constexpr size_t sincPoints = 10;
+constexpr size_t sincRow = sincPoints;
+const auto sincWeights = []
+{
     std::array<double, 4 * sincRow> w {};
     for (size_t k = 0; k < 4; ++k)
         for (size_t i = 0; i < sincPoints; ++i)
@@ -41,7 +60,9 @@ namespace tolvo::HWY_NAMESPACE
 {
 namespace hn = hwy::HWY_NAMESPACE;
 
-void measure (const double* HWY_RESTRICT x, int n, RunMeasure* out)
+// Measures x[0..n) into out. Written in place: a returned copy would be read
+// back wider than it was stored, which stalls.
+HWY_INLINE void measure (const double* HWY_RESTRICT x, int n, RunMeasure* out)
 {
     const hn::ScalableTag<double> d;
     const int lanes = (int) hn::Lanes (d);
@@ -89,7 +110,7 @@ void measure (const double* HWY_RESTRICT x, int n, RunMeasure* out)
 
 // exp(d) for |d| <= 1/64, to 5e-17: 1 + d + d^2/2 + ... + d^6/720.
 template <class D, class V>
-V expOfSmall (D d, V x)
+HWY_INLINE V expOfSmall (D d, V x)
 {
     auto p = hn::Set (d, 1.0 / 720.0);
     for (const double c : { 1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0 })
@@ -108,9 +129,15 @@ V expOfSmall (D d, V x)
 constexpr int anchorSpan = 256;
 constexpr double largestSeriesExponent = 1.0 / 64.0;
 
-double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, double r)
+//
+// Applies the gain to x[0..n): the reduction falls from `held` toward
+// `target` dB by `r` per sample and stays at `target` when `held` does not
+// exceed it; each sample is multiplied by 10^(-y_k / 20). Returns the
+// reduction after the last sample, flushed to 0 unless normal. Reads and
+// rewrites, unchanged, up to releasePadding samples past x[n).
+HWY_INLINE double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, double r)
 {
-    constexpr double gainPerDb = 0.1151292546497022842; // ln(10) / 20
+    using gainLaw::gainPerDb;
     const double excess = held > target ? held - target : 0.0;
 
     // No reduction at all: every gain is exactly 1.
@@ -119,6 +146,20 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
 
     const hn::ScalableTag<double> d;
     const int lanes = (int) hn::Lanes (d);
+    const auto one = hn::Set (d, 1.0);
+
+    // The reduction holds at its target (a louder or equal segment): one
+    // gain for every sample.
+    if (excess == 0.0)
+    {
+        const auto gain = hn::Min (hn::Exp (d, hn::Set (d, -gainPerDb * target)), one);
+        for (int k = 0; k < n; k += lanes)
+        {
+            const auto v = hn::LoadU (d, x + k);
+            hn::StoreU (hn::IfThenElse (hn::FirstN (d, (size_t) (n - k)), hn::Mul (v, gain), v), d, x + k);
+        }
+        return std::isnormal (target) ? target : 0.0;
+    }
 
     // r, r^2, ... r^lanes, each from two before it: a short chain.
     static_assert (hn::MaxLanes (hn::ScalableTag<double>()) <= releasePadding);
@@ -132,8 +173,19 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
     const auto base = hn::Set (d, target);
     const auto excessV = hn::Set (d, excess);
     const auto step = hn::Set (d, power);
-    const auto one = hn::Set (d, 1.0);
     auto powers = hn::Load (d, firstPowers);
+
+    // A short segment: one vector, its gains straight from the exponential.
+    if (n <= lanes)
+    {
+        const auto y = hn::MulAdd (excessV, powers, base);
+        const auto v = hn::LoadU (d, x);
+        const auto gain = hn::Min (hn::Exp (d, hn::Mul (y, hn::Set (d, -gainPerDb))), one);
+        hn::StoreU (hn::IfThenElse (hn::FirstN (d, (size_t) n), hn::Mul (v, gain), v), d, x);
+        const double reduction = hn::ExtractLane (y, (size_t) (n - 1));
+        return std::isnormal (reduction) ? reduction : 0.0;
+    }
+
     auto y = base;
     auto gain = one;
     bool series = false;
@@ -166,36 +218,248 @@ double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, d
     return std::isnormal (reduction) ? reduction : 0.0;
 }
 
-// Both candidates' points side by side; a padded point's estimate is 0 (or
-// NaN, which is dropped like a NaN tap's), never more than a real one.
-double sincPeak (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4)
+// The larger of two candidates' sinc estimates, lane by lane: the largest
+// |sum w_k x_k| over the ten points of taps a1..a4 and of b1..b4. A NaN tap
+// zeroes its estimate.
+template <class D, class V>
+HWY_INLINE V sincPeaks (D d, V a1, V a2, V a3, V a4, V b1, V b2, V b3, V b4)
 {
-    const hn::ScalableTag<double> d;
-    const size_t lanes = hn::Lanes (d);
-    static_assert (hn::MaxLanes (hn::ScalableTag<double>()) <= sincRow);
     const double* w = sincWeights.data();
-    const auto most = [&] (double x1, double x2, double x3, double x4)
+    const auto most = [&] (V x1, V x2, V x3, V x4)
     {
-        const auto t1 = hn::Set (d, x1), t2 = hn::Set (d, x2), t3 = hn::Set (d, x3), t4 = hn::Set (d, x4);
         auto m = hn::Zero (d);
-        for (size_t i = 0; i < sincPoints; i += lanes)
+        for (size_t i = 0; i < sincPoints; ++i)
         {
-            auto v = hn::Mul (t1, hn::Load (d, w + i));
-            v = hn::MulAdd (t2, hn::Load (d, w + sincRow + i), v);
-            v = hn::MulAdd (t3, hn::Load (d, w + 2 * sincRow + i), v);
-            v = hn::Abs (hn::MulAdd (t4, hn::Load (d, w + 3 * sincRow + i), v));
+            auto v = hn::Mul (x1, hn::Set (d, w[i]));
+            v = hn::MulAdd (x2, hn::Set (d, w[sincRow + i]), v);
+            v = hn::MulAdd (x3, hn::Set (d, w[2 * sincRow + i]), v);
+            v = hn::Abs (hn::MulAdd (x4, hn::Set (d, w[3 * sincRow + i]), v));
             m = hn::IfThenElse (hn::Gt (v, m), v, m);
         }
         return m;
     };
-    return hn::GetLane (hn::MaxOfLanes (d, hn::Max (most (a1, a2, a3, a4), most (b1, b2, b3, b4))));
+    return hn::Max (most (a1, a2, a3, a4), most (b1, b2, b3, b4));
 }
 
-double toDecibels (double x)
+double sincPeak (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4)
 {
-    constexpr double dbPerNeper = 8.68588963806503655302; // 20 / ln 10
     const hn::ScalableTag<double> d;
-    return dbPerNeper * hn::GetLane (hn::Log (d, hn::Set (d, x)));
+    return hn::GetLane (sincPeaks (d, hn::Set (d, a1), hn::Set (d, a2), hn::Set (d, a3), hn::Set (d, a4), hn::Set (d, b1),
+                                   hn::Set (d, b2), hn::Set (d, b3), hn::Set (d, b4)));
+}
+
+// The peak p and its place, the place q before it, the sum of squares and
+// the zeros of a segment, over its one or two runs.
+HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, ClosedSegment& s)
+{
+    const int first = s.first, end = s.end;
+    RunMeasure a, b; // the run from first, and the one from 0 if the segment wraps
+    if (first < end && end - first < shortSegment)
+    {
+        // One by one, keeping the place the peak held before it last moved.
+        int before = 0;
+        for (int k = 0; k < end - first; ++k)
+        {
+            const double x = ring[first + k];
+            const double magnitude = std::abs (x);
+            const bool rises = magnitude > a.peak;
+            before = rises ? a.peakAt : before;
+            a.peakAt = rises ? k : a.peakAt;
+            a.peak = rises ? magnitude : a.peak;
+            a.sumSq += x * x;
+            a.hasZero = a.hasZero || x == 0.0;
+        }
+        s.count = end - first;
+        s.peakAt = first + a.peakAt;
+        s.beforeAt = first + before;
+        s.peak = a.peak;
+        s.sumSq = a.sumSq;
+        s.hasZero = a.hasZero;
+        return;
+    }
+
+    const int firstEnd = first <= end ? end : length;
+    measure (ring + first, firstEnd - first, &a);
+    s.count = firstEnd - first;
+    if (first > end && end > 0)
+    {
+        measure (ring, end, &b);
+        s.count += end;
+    }
+    const bool peakInFirst = a.peak >= b.peak;
+    s.peakAt = peakInFirst ? first + a.peakAt : b.peakAt;
+    s.peak = peakInFirst ? a.peak : b.peak;
+    s.sumSq = a.sumSq + b.sumSq;
+    s.hasZero = a.hasZero || b.hasZero;
+
+    RunMeasure before;
+    measure (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt, &before);
+    s.beforeAt = first;
+    if (! peakInFirst && a.peak >= before.peak && a.peak > 0.0)
+        s.beforeAt = first + a.peakAt;
+    else if (before.peak > 0.0)
+        s.beforeAt = (peakInFirst ? first : 0) + before.peakAt;
+}
+
+// Judges up to one vector of measured segments, one to a lane; each lane
+// comes out the same whatever the vector's width.
+template <class D>
+HWY_INLINE void judgeLanes (D d, const double* HWY_RESTRICT ring, int length, ClosedSegment* const* segments, int n)
+{
+    constexpr size_t maxLanes = hn::MaxLanes (D());
+    const int lanes = (int) hn::Lanes (d);
+    const auto previousPosition = [length] (int c)
+    { return c == 0 ? length - 1 : c - 1; };
+    const auto wrap = [length] (int c)
+    { return c >= length ? c - length : c; };
+
+    // Each lane's taps: every one lies in the segment, is the sample before
+    // it or one of the two after p; the second after the segment's end is
+    // read as it stood when the segment closed.
+    HWY_ALIGN double taps[9][maxLanes];
+    HWY_ALIGN double peak[maxLanes], sumSq[maxLanes], count[maxLanes], ceiling[maxLanes];
+    for (int l = 0; l < lanes; ++l)
+    {
+        const ClosedSegment& s = *segments[l < n ? l : 0];
+        const int afterAt = wrap (s.end + 1);
+        const auto tap = [&] (int c)
+        { return c == afterAt ? s.after : ring[c]; };
+        const int p = s.peakAt, q = s.beforeAt;
+        const int at[9] = { previousPosition (s.first), previousPosition (p), p, wrap (p + 1), wrap (p + 2),
+                            previousPosition (q), q, wrap (q + 1), wrap (q + 2) };
+        for (int t = 0; t < 9; ++t)
+            taps[t][l] = tap (at[t]);
+        peak[l] = s.peak;
+        sumSq[l] = s.sumSq;
+        count[l] = (double) s.count;
+        ceiling[l] = s.ceiling.gain;
+    }
+    const auto load = [&] (const double* x)
+    { return hn::Load (d, x); };
+    const auto peakV = load (peak), ceilingV = load (ceiling);
+
+    // Where no tap could lift an estimate over the ceiling, the estimates
+    // (which would be discarded) count as 0. A NaN tap adds no reach.
+    auto reach = peakV;
+    for (const int t : { 0, 3, 4 })
+    {
+        const auto m = hn::Abs (load (taps[t]));
+        reach = hn::IfThenElse (hn::Gt (m, reach), m, reach);
+    }
+    const auto estimated = hn::Not (hn::Le (hn::Mul (reach, hn::Set (d, sincTapBound)), ceilingV));
+    const auto truePeak = hn::IfThenElseZero (estimated, sincPeaks (d, load (taps[1]), load (taps[2]), load (taps[3]), load (taps[4]),
+                                                                    load (taps[5]), load (taps[6]), load (taps[7]), load (taps[8])));
+
+    // Non-finite input makes the crest meaningless; it releases as slowly as
+    // a flat segment rather than carry a NaN into the coefficient cache.
+    const auto tiny = hn::Set (d, 0.00001), flat = hn::Set (d, 100.0);
+    const auto rmsE = hn::Add (hn::Sqrt (hn::Div (load (sumSq), load (count))), tiny);
+    const auto peakE = hn::Add (peakV, tiny);
+    const auto crestMs = hn::IfThenElse (hn::Gt (rmsE, peakE), flat, hn::MulAdd (hn::Div (rmsE, peakE), hn::Set (d, 99.99), hn::Set (d, 0.01)));
+    const auto releaseMs = hn::IfThenElse (hn::IsFinite (crestMs), crestMs, flat);
+
+    // An estimate counts only above the ceiling.
+    const auto counted = hn::IfThenElseZero (hn::Gt (truePeak, ceilingV), truePeak);
+    const auto detector = hn::IfThenElse (hn::Gt (counted, peakE), counted, peakE);
+    const auto infinity = hn::Set (d, std::numeric_limits<double>::infinity());
+    const auto detectorDb = hn::IfThenElse (hn::Lt (detector, infinity), hn::Mul (hn::Set (d, gainLaw::dbPerNeper), hn::Log (d, detector)), infinity);
+
+    HWY_ALIGN double out[3][maxLanes];
+    hn::Store (detector, d, out[0]);
+    hn::Store (detectorDb, d, out[1]);
+    hn::Store (releaseMs, d, out[2]);
+    for (int l = 0; l < n; ++l)
+    {
+        ClosedSegment& s = *segments[l];
+        s.detector = out[0][l];
+        s.detectorDb = out[1][l];
+        s.releaseMs = out[2][l];
+    }
+}
+
+// Whether the segment's estimates could count, by the bound on their taps
+// that judgeLanes applies; the sample before the segment is read as it
+// stands, before the segment it belongs to is gained, which can only widen
+// the bound.
+HWY_INLINE bool mayEstimate (const double* HWY_RESTRICT ring, int length, const ClosedSegment& s)
+{
+    const auto wrap = [length] (int c)
+    { return c >= length ? c - length : c; };
+    const int afterAt = wrap (s.end + 1);
+    double reach = s.peak;
+    for (const int c : { s.first == 0 ? length - 1 : s.first - 1, wrap (s.peakAt + 1), wrap (s.peakAt + 2) })
+    {
+        const double m = std::abs (c == afterAt ? s.after : ring[c]);
+        reach = m > reach ? m : reach;
+    }
+    return ! (reach * sincTapBound <= s.ceiling.gain);
+}
+
+// A segment whose candidate is its first sample reads the sample before it,
+// the last of the segment before; where that one waits in the same call, it
+// is judged later, once that segment has been gained.
+void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const* segments, int n)
+{
+    const hn::ScalableTag<double> d;
+    const int lanes = (int) hn::Lanes (d);
+    ClosedSegment* measured[hn::MaxLanes (d)];
+    int judged = 0;
+    for (int i = 0; i < n; ++i)
+    {
+        ClosedSegment& s = *segments[i];
+        measureSegment (ring, length, s);
+        s.readsBefore = i > 0 && (s.peakAt == s.first || s.beforeAt == s.first) && mayEstimate (ring, length, s);
+        if (s.count > 0 && ! s.readsBefore)
+            measured[judged++] = &s;
+        if (judged == lanes || (i + 1 == n && judged > 0))
+        {
+            judgeLanes (d, ring, length, measured, judged);
+            judged = 0;
+        }
+    }
+}
+
+void judgeOne (const double* HWY_RESTRICT ring, int length, ClosedSegment* segment)
+{
+    ClosedSegment* one[1] = { segment };
+    judgeLanes (hn::CappedTag<double, 1>(), ring, length, one, 1);
+}
+
+void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment* segment, double rate, ReleaseStage* stage)
+{
+    using namespace gainLaw;
+    const ClosedSegment& s = *segment;
+    const CurvePoint live = staticCurve (flush (s.detectorDb), s.ceiling.thresholdDb, engineRatio, engineKneeDb);
+    const CurvePoint& zero = s.ceiling.silent;
+    const bool zerosApart = s.hasZero && ! (zero.reductionDb == live.reductionDb);
+    const bool lastIsZero = ring[s.end == 0 ? length - 1 : s.end - 1] == 0.0;
+
+    if (! (stage->timeMs == s.releaseMs && stage->rate == rate))
+        stage->coefficient = timeCoefficient (rate, s.releaseMs);
+    stage->timeMs = s.releaseMs;
+    stage->rate = rate;
+    const double r = stage->coefficient;
+
+    double held = flush (stage->heldDb);
+    const auto gainRun = [&] (int from, int to)
+    {
+        for (int i = from; i < to; ++i)
+        {
+            int k = zerosApart ? i : to;
+            while (k < to && ring[k] != 0.0)
+                ++k;
+            held = releaseGain (ring + i, k - i, held, live.reductionDb, r);
+            if (k < to)
+                held = releaseGain (ring + k, 1, held, zero.reductionDb, r);
+            i = k;
+        }
+    };
+    gainRun (s.first, s.first <= s.end ? s.end : length);
+    if (s.first > s.end && s.end > 0)
+        gainRun (0, s.end);
+
+    stage->heldDb = held;
+    stage->curveDb = lastIsZero ? zero.curveDb : live.curveDb;
 }
 } // namespace tolvo::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
@@ -203,18 +467,27 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace tolvo
 {
-HWY_EXPORT (measure);
-HWY_EXPORT (releaseGain);
+HWY_EXPORT (judgeAll);
+HWY_EXPORT (judgeOne);
+HWY_EXPORT (gain);
 HWY_EXPORT (sincPeak);
-HWY_EXPORT (toDecibels);
 } // namespace tolvo
 using namespace tolvo;
 
-void measureRun (const double* x, int n, RunMeasure& m) noexcept { return HWY_DYNAMIC_DISPATCH (measure) (x, n, &m); }
+void judgeSegments (const double* ring, int length, ClosedSegment* const* segments, int count) noexcept
+{
+    HWY_DYNAMIC_DISPATCH (judgeAll)
+    (ring, length, segments, count);
+}
 
-double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept { return HWY_DYNAMIC_DISPATCH (releaseGain) (x, n, held, target, r); }
+void judgeAgain (const double* ring, int length, ClosedSegment& segment) noexcept { HWY_DYNAMIC_DISPATCH (judgeOne)
+                                                                                    (ring, length, &segment); }
 
-double decibels (double x) noexcept { return HWY_DYNAMIC_DISPATCH (toDecibels) (x); }
+void gainSegment (double* ring, int length, const ClosedSegment& segment, double rate, ReleaseStage& stage) noexcept
+{
+    HWY_DYNAMIC_DISPATCH (gain)
+    (ring, length, &segment, rate, &stage);
+}
 
 double sincPeakOfTwo (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4) noexcept
 {

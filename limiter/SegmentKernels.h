@@ -1,29 +1,74 @@
 #pragma once
 
-// The work on a closed segment, vectorised for the best instruction set the
-// processor offers (chosen on the first call): the two passes over its
-// samples and the sinc estimates of its peak.
+#include "limiter/GainLaw.h"
 
-// Peak, its place, the sum of squares and the zeros of x[0..n).
-struct RunMeasure
+// The work on closed segments, vectorised for the best instruction set the
+// processor offers (chosen on the first call): measuring and judging them,
+// several side by side, and gaining their samples.
+
+// The ceiling as the gain law reads it.
+struct Ceiling
 {
-    double peak = 0.0; // largest |x|, NaN left out; 0 for none
-    int peakAt = 0; // where it first occurs; 0 when the peak is 0
-    double sumSq = 0.0;
-    bool hasZero = false; // some x is exactly 0
+    double gain = 0.0; // 10^(Level / 20)
+    double thresholdDb = 0.0; // Level, flushed
+    gainLaw::CurvePoint silent; // of a sample of exactly 0
 };
 
-// Measures x[0..n) into m. Written in place: a returned copy would be read
-// back wider than it was stored, which stalls.
-void measureRun (const double* x, int n, RunMeasure& m) noexcept;
+// A closed segment of one channel, from the moment it closed until its
+// samples are gained: the positions from `first` (inside the ring) forward,
+// wrapping from the end of the ring to 0, up to but not including `end`.
+struct ClosedSegment
+{
+    int channel = 0;
+    int first = 0;
+    int end = 0; // the write position when it closed
+    double after = 0.0; // ring[end + 1] when it closed, which later frames overwrite
+    Ceiling ceiling; // at the Level of the call that closed it
 
-// Applies a segment's gain to x[0..n) of one channel. The gain reduction
-// falls from `held` toward `target` dB by `r` per sample, in closed form,
-// y_k = target + r^(k+1) (held - target), and stays at `target` when `held`
-// does not exceed it; each sample is multiplied by 10^(-y_k / 20). Returns
-// the reduction after the last sample, flushed to 0 unless normal. Reads and
-// rewrites, unchanged, up to releasePadding samples past x[n).
-double applyReleaseGain (double* x, int n, double held, double target, double r) noexcept;
+    // Measured.
+    int count = 0; // positions walked; nothing below is set when 0
+    int peakAt = 0; // p: the first position of the largest |x|
+    int beforeAt = 0; // q: where the largest |x| before p first occurs, else first
+    double peak = 0.0; // NaN left out
+    double sumSq = 0.0;
+    bool hasZero = false; // some sample is exactly 0
+
+    // Judged.
+    double detector = 0.0; // the level every sample is judged by, linear
+    double detectorDb = 0.0;
+    double releaseMs = 0.0; // from the crest: 0.01 for a spike to 100 for a flat segment
+    bool readsBefore = false; // not judged yet: may read the last sample of a segment still to be gained
+};
+
+// Measures and judges segments of one channel's ring, in the order they
+// closed: the peak, RMS and sinc estimates of each give its detector level
+// (an estimate counts only above the ceiling) and its release time. The
+// judgements run side by side, one segment to a vector lane; a segment whose
+// estimate may read the last sample of one before it in the list is only
+// measured and marked `readsBefore`.
+void judgeSegments (const double* ring, int length, ClosedSegment* const* segments, int count) noexcept;
+
+// Judges a measured segment, once the one before it has been gained.
+void judgeAgain (const double* ring, int length, ClosedSegment& segment) noexcept;
+
+// One channel's release stage where the attack is instant (the smoothed
+// reduction equals the held one), with its coefficient cache.
+struct ReleaseStage
+{
+    double heldDb = 0.0;
+    double timeMs = 0.0; // of `coefficient`
+    double coefficient = 0.0;
+    double rate = 0.0; // of `coefficient`
+    double curveDb = 0.0; // the static curve at the last sample gained
+};
+
+// Gains a judged segment's samples in place where the attack is instant:
+// all non-zero samples share one point of the static curve, and the held
+// reduction y = max(xL, (1 - r) xL + r h) runs in closed form toward it,
+// y_k = xL + r^(k+1) (h - xL). A sample of exactly 0 has a point of its own,
+// so where that point differs, each such sample is a run of its own.
+// Reads and rewrites, unchanged, up to releasePadding doubles past the ring.
+void gainSegment (double* ring, int length, const ClosedSegment& segment, double rate, ReleaseStage& stage) noexcept;
 inline constexpr int releasePadding = 8;
 
 // The larger of two four-tap sinc estimates, of the peak between a2 and a3
@@ -31,7 +76,3 @@ inline constexpr int releasePadding = 8;
 // largest |sum w_k x_k| over ten points between the middle taps. A NaN tap
 // zeroes its estimate.
 double sincPeakOfTwo (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4) noexcept;
-
-// 20 log10 x for a finite x > 0, to a few ulp: the C library's log costs
-// five times as much in MinGW's runtime.
-double decibels (double x) noexcept;

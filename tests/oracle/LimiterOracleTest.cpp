@@ -132,8 +132,13 @@ Comparison compare (double rate, double seconds, bool mono, LevelSchedule level,
     engine.setLookahead (lookahead);
     reference.setLookahead (lookahead);
 
+    // The engine takes blocks of changing size, as hosts cut the stream, each
+    // at the Level of its first frame; a block ends where the stream is
+    // re-sized or paused.
     Comparison result;
-    for (size_t i = 0; i < c.left.size(); ++i)
+    const size_t blockSizes[] = { 1, 7, 512, 3000, 64, 2 };
+    std::vector<double> el, er;
+    for (size_t i = 0, b = 0; i < c.left.size(); ++b)
     {
         if (i == firstResize || i == secondResize)
         {
@@ -143,13 +148,26 @@ Comparison compare (double rate, double seconds, bool mono, LevelSchedule level,
         }
 
         if (i >= pauseFrom && i < pauseTo)
+        {
+            i = pauseTo;
             continue;
+        }
 
-        const double inRight = mono ? c.left[i] : c.right[i];
-        double el = 0.0, er = 0.0, rl = 0.0, rr = 0.0;
-        engine.processSample (c.left[i], inRight, &el, &er, rate, level (i), mono);
-        reference.processSample (c.left[i], inRight, &rl, &rr, rate, level (i), mono);
-        result.largest = std::max ({ result.largest, difference (el, rl), difference (er, rr) });
+        size_t n = std::min (blockSizes[b % std::size (blockSizes)], c.left.size() - i);
+        for (const size_t cut : { firstResize, secondResize, pauseFrom })
+            if (i < cut && i + n > cut)
+                n = cut - i;
+
+        const std::vector<double>& right = mono ? c.left : c.right;
+        el.resize (n);
+        er.resize (n);
+        engine.processBlock (c.left.data() + i, right.data() + i, el.data(), er.data(), (int) n, rate, level (i), mono);
+        for (size_t k = 0; k < n; ++k, ++i)
+        {
+            double rl = 0.0, rr = 0.0;
+            reference.processSample (c.left[i], right[i], &rl, &rr, rate, level (i - k), mono);
+            result.largest = std::max ({ result.largest, difference (el[k], rl), difference (er[k], rr) });
+        }
     }
 
     result.closestCeilingCall = reference.getClosestCeilingCall();
