@@ -256,18 +256,21 @@ HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, Clo
     RunMeasure a, b; // the run from first, and the one from 0 if the segment wraps
     if (first < end && end - first < shortSegment)
     {
-        // One by one, keeping the place the peak held before it last moved.
+        // One by one, keeping the place the peak held before it last moved;
+        // always shortSegment samples (the ring has that much room past its
+        // end), the ones past the segment counted as 0, so the loop's end is
+        // never mispredicted.
         int before = 0;
-        for (int k = 0; k < end - first; ++k)
+        for (int k = 0; k < shortSegment; ++k)
         {
-            const double x = ring[first + k];
+            const double x = k < end - first ? ring[first + k] : 0.0;
             const double magnitude = std::abs (x);
             const bool rises = magnitude > a.peak;
             before = rises ? a.peakAt : before;
             a.peakAt = rises ? k : a.peakAt;
             a.peak = rises ? magnitude : a.peak;
             a.sumSq += x * x;
-            a.hasZero = a.hasZero || x == 0.0;
+            a.hasZero = a.hasZero || (x == 0.0 && k < end - first);
         }
         s.count = end - first;
         s.peakAt = first + a.peakAt;
