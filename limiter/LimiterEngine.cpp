@@ -48,7 +48,8 @@ void LimiterEngine::setLookahead (int numSamples)
         attackCoefficient[ch] = releaseCoefficient[ch] = 0.0;
         coefficientSampleRate[ch] = 0.0;
     }
-    deferSpan = std::max (1, length / 4);
+    deferSpan = std::clamp (length / 4, 1, maxStretch);
+    mustProcess = false;
     numClosed = 0;
     // The segment starts stay: the first segment after a re-size runs from the old start.
 }
@@ -73,27 +74,30 @@ void LimiterEngine::walkSegment (int first, Visit&& visit) const noexcept
         visit (0, writePosition);
 }
 
-// Ends the open segment of each channel that crossed zero at position w,
-// unless it is shorter than the minimum; the sample at w opens the next.
-// Every segment closes here, in time order.
-void LimiterEngine::closeSegments (int w, bool crossedLeft, bool crossedRight, double levelDb) noexcept
+// Ends the open segment of each channel that crossed zero at position w
+// (bit 0 left, bit 1 right), unless it is shorter than the minimum; the
+// sample at w opens the next. Every segment closes here, in time order.
+// Returns the channels whose segment closed, as bits.
+int LimiterEngine::closeSegments (int w, int crossed, double levelDb, int framesLeft, double afterLeft, double afterRight) noexcept
 {
-    writePosition = w;
+    int closedNow = 0;
     for (int ch = 0; ch < 2; ++ch)
-        if ((ch == 0 ? crossedLeft : crossedRight) && std::abs ((double) w - (double) segmentStart[ch]) >= minimumSegment)
+        if (((crossed >> ch) & 1) != 0 && std::abs ((double) w - (double) segmentStart[ch]) >= minimumSegment)
         {
-            closeSegment (ch, segmentStart[ch], levelDb);
-            if (observer != nullptr)
-                tellObserver (ch, levelDb);
+            closeSegment (ch, segmentStart[ch], w, levelDb, framesLeft, ch == 0 ? afterLeft : afterRight);
             segmentStart[ch] = w;
+            closedNow |= 1 << ch;
         }
+    return closedNow;
 }
 
-// Queues the segment from `start` to the write position, with what its
-// judgement reads that later frames overwrite: the sample two past its end
-// and the ceiling. It is processed at once where it could not wait, where
-// an observer listens, and where the attack takes the general law.
-void LimiterEngine::closeSegment (int channel, int start, double levelDb) noexcept
+// Queues the segment from `start` to `end` (the write position of the frame
+// that closed it) with what its judgement reads that the frames after it
+// overwrite: `after`, the sample two past its end, and the ceiling. It
+// cannot wait where the rest of the stretch (framesLeft) could reach its
+// samples, where the queue has no room for the next frame's two, or where the
+// attack takes the general law.
+void LimiterEngine::closeSegment (int channel, int start, int end, double levelDb, int framesLeft, double after) noexcept
 {
     if (! (levelDb == ceilingLevelDb))
     {
@@ -106,13 +110,12 @@ void LimiterEngine::closeSegment (int channel, int start, double levelDb) noexce
     ClosedSegment& s = closed[numClosed++];
     s.channel = channel;
     s.first = (start >= length || start < 0) ? 0 : start;
-    s.end = writePosition;
-    s.after = rings[channel][(size_t) wrap (writePosition + 1)];
+    s.end = end;
+    s.after = after;
     s.ceiling = ceiling;
 
-    const int span = s.first <= s.end ? s.end - s.first : length - s.first + s.end;
-    if (numClosed == maxClosed || observer != nullptr || ! attackIsInstant || span + deferSpan + 2 > length)
-        processClosedSegments();
+    const int span = s.first <= end ? end - s.first : length - s.first + end;
+    mustProcess = mustProcess || numClosed + 2 > maxClosed || ! attackIsInstant || span + framesLeft + 2 > length;
 }
 
 // Judges the waiting segments, side by side per channel, then gains each in
@@ -144,14 +147,14 @@ void LimiterEngine::processClosedSegments() noexcept
 
         if (! attackIsInstant)
         {
-            const int end = writePosition;
+            const int current = writePosition;
             writePosition = s.end;
             walkSegment (s.first, [&] (int from, int to)
                          {
                              for (int k = from; k < to; ++k)
                                  ring[k] = applyGainComputer (ch, ring[k], s.detector, rate, 1.0, 1.0, s.ceiling.thresholdDb,
                                                               engineRatio, engineAttackMs, s.releaseMs, engineKneeDb); });
-            writePosition = end;
+            writePosition = current;
             continue;
         }
 

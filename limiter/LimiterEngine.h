@@ -1,5 +1,6 @@
 #pragma once
 
+#include "limiter/FrameKernels.h"
 #include "limiter/GainLaw.h"
 #include "limiter/SegmentKernels.h"
 #include "limiter/SegmentObserver.h"
@@ -57,8 +58,11 @@ private:
     // A position up to one ring length past the end, brought back into the ring.
     int wrap (int position) const noexcept { return position >= length ? position - length : position; }
     void setRate (double sampleRate) noexcept;
-    void closeSegments (int w, bool crossedLeft, bool crossedRight, double levelDb) noexcept;
-    void closeSegment (int channel, int start, double levelDb) noexcept;
+    template <typename Sample, typename Level>
+    int takeStretch (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight, int n,
+                     const Level& levelDb, bool mono) noexcept;
+    int closeSegments (int w, int crossed, double levelDb, int framesLeft, double afterLeft, double afterRight) noexcept;
+    void closeSegment (int channel, int start, int end, double levelDb, int framesLeft, double after) noexcept;
     void processClosedSegments() noexcept;
     // Out of line, so that an engine without an observer pays only the test.
     [[gnu::noinline, gnu::cold]] void tellObserver (int channel, double levelDb) const noexcept;
@@ -81,9 +85,11 @@ private:
     // queue is full): short enough that none of their samples leaves the
     // ring, or is overwritten, before.
     static constexpr int maxClosed = 64;
+    static constexpr int maxStretch = 256;
     ClosedSegment closed[maxClosed];
     int numClosed = 0;
-    int deferSpan = 1;
+    bool mustProcess = false; // a queued segment cannot wait for the stretch's end
+    int deferSpan = 1; // frames a stretch takes at most
     SegmentObserver* observer = nullptr;
 
     // Gain computer state, per channel.
@@ -104,6 +110,73 @@ private:
     Ceiling ceiling;
 };
 
+// Takes up to n frames from the write position, which stay inside the ring:
+// stores them, keeping the frames they replace; finds the crossings and
+// queues every segment they close; puts out the frames replaced; then
+// processes the queue. Ends the stretch early, after a frame whose segment
+// could not wait for its end or that an observer must hear about, and takes
+// back the frames after it. Returns the frames taken.
+template <typename Sample, typename Level>
+int LimiterEngine::takeStretch (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight, int n,
+                                const Level& levelDb, bool mono) noexcept
+{
+    const int w0 = writePosition;
+    double* const ringLeft = rings[0].data() + w0;
+    double* const ringRight = rings[1].data() + w0;
+    double delayedLeft[maxStretch], delayedRight[maxStretch];
+    std::uint64_t left[maxStretch / 64] {}, right[maxStretch / 64] {};
+    storeFrames (inLeft, ringLeft, delayedLeft, n);
+    storeFrames (inRight, ringRight, delayedRight, n);
+    findCrossings (ringLeft, previous[0], n, left);
+    if (! mono)
+        findCrossings (ringRight, previous[1], n, right);
+
+    // The sample after a frame's own stood in the ring until the next frame.
+    const auto after = [&] (const double* delayed, int ch, int i)
+    { return i + 1 < n ? delayed[i + 1] : rings[ch][(size_t) wrap (w0 + n)]; };
+
+    int taken = n;
+    int closedAtEnd = 0; // channels, as bits, whose segments closed at the last frame taken
+    double levelAtEnd = 0.0;
+    for (int word = 0; word * 64 < taken; ++word)
+        for (std::uint64_t any = left[word] | right[word]; any != 0; any &= any - 1)
+        {
+            const int k = __builtin_ctzll (any);
+            const int i = word * 64 + k;
+            const double level = (double) levelDb;
+            const int crossed = (int) ((left[word] >> k) & 1) | (int) ((right[word] >> k) & 1) << 1;
+            closedAtEnd = closeSegments (w0 + i, crossed, level, n - i - 1, after (delayedLeft, 0, i), after (delayedRight, 1, i));
+            if (closedAtEnd != 0 && (observer != nullptr || mustProcess))
+            {
+                taken = i + 1;
+                levelAtEnd = level;
+                break;
+            }
+            closedAtEnd = 0;
+        }
+
+    for (int k = taken; k < n; ++k)
+    {
+        ringLeft[k] = delayedLeft[k];
+        ringRight[k] = delayedRight[k];
+    }
+    putOut (delayedLeft, outLeft, taken);
+    if (outRight != nullptr)
+        putOut (delayedRight, outRight, taken);
+    previous[0] = ringLeft[taken - 1];
+    previous[1] = ringRight[taken - 1];
+
+    writePosition = w0 + taken - 1;
+    processClosedSegments();
+    if (observer != nullptr)
+        for (int ch = 0; ch < 2; ++ch)
+            if (((closedAtEnd >> ch) & 1) != 0)
+                tellObserver (ch, levelAtEnd);
+    writePosition = nextPosition (writePosition);
+    mustProcess = false;
+    return taken;
+}
+
 template <typename Sample, typename Level>
 void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight,
                                   int numFrames, double sampleRate, const Level& levelDb, bool mono) noexcept
@@ -122,43 +195,23 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
     }
     blockPosition = writePosition;
 
-    // Locals, which the ring's stores cannot alias; unsized, nothing delays.
-    const bool sized = length >= 2;
-    double* const ringLeft = rings[0].data();
-    double* const ringRight = rings[1].data();
-    double previousLeft = previous[0];
-    double previousRight = previous[1];
-    int w = writePosition;
-
-    for (int done = 0; done < numFrames; done += deferSpan)
+    if (length < 2)
     {
-        for (int i = done; i < std::min (numFrames, done + deferSpan); ++i)
+        // Unsized: nothing delays, nothing is limited.
+        for (int i = 0; i < numFrames; ++i)
         {
-            // Both inputs are read before an output, which may share their memory.
-            const double l = (double) inLeft[i];
-            const double r = (double) inRight[i];
-            const double delayedRight = sized ? std::exchange (ringRight[w], r) : r;
-            outLeft[i] = (Sample) (sized ? std::exchange (ringLeft[w], l) : l);
-
+            previous[0] = (double) inLeft[i];
+            previous[1] = (double) inRight[i];
+            outLeft[i] = (Sample) previous[0];
             if (outRight != nullptr)
-                outRight[i] = (Sample) delayedRight;
-
-            // A product of exactly 0 is no crossing: +a, 0, -b stays one half-wave.
-            const bool crossedLeft = l * previousLeft < 0.0;
-            const bool crossedRight = ! mono && r * previousRight < 0.0;
-            previousLeft = l;
-            previousRight = r;
-
-            if (sized && (crossedLeft || crossedRight))
-                closeSegments (w, crossedLeft, crossedRight, (double) levelDb);
-
-            w = nextPosition (w);
+                outRight[i] = (Sample) previous[1];
         }
-        processClosedSegments();
+        framesTaken += numFrames;
+        return;
     }
 
-    previous[0] = previousLeft;
-    previous[1] = previousRight;
-    writePosition = w;
+    for (int done = 0; done < numFrames;)
+        done += takeStretch (inLeft + done, inRight + done, outLeft + done, outRight != nullptr ? outRight + done : nullptr,
+                             std::min ({ numFrames - done, deferSpan, length - writePosition }), levelDb, mono);
     framesTaken += numFrames;
 }

@@ -483,8 +483,11 @@ void judgeSegments (const double* ring, int length, ClosedSegment* const* segmen
     (ring, length, segments, count);
 }
 
-void judgeAgain (const double* ring, int length, ClosedSegment& segment) noexcept { HWY_DYNAMIC_DISPATCH (judgeOne)
-                                                                                    (ring, length, &segment); }
+void judgeAgain (const double* ring, int length, ClosedSegment& segment) noexcept
+{
+    HWY_DYNAMIC_DISPATCH (judgeOne)
+    (ring, length, &segment);
+}
 
 void gainSegment (double* ring, int length, const ClosedSegment& segment, double rate, ReleaseStage& stage) noexcept
 {

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+// The frame loop's work on a stretch of one channel, vectorised like the
+// segment kernels: storing the frames, finding the crossings, putting out.
+
+/** Stores in[0..n) at ring[0..n) and keeps the samples they replace in
+    delayed[0..n). */
+void storeFrames (const float* in, double* ring, double* delayed, int n) noexcept;
+void storeFrames (const double* in, double* ring, double* delayed, int n) noexcept;
+
+/** Sets bit k % 64 of words[k / 64] where x[k] * x[k - 1] < 0 (x[-1] being
+    `previous`): a crossing, which a sample of exactly 0 never makes. Clears
+    the rest of each word it writes. */
+void findCrossings (const double* x, double previous, int n, std::uint64_t* words) noexcept;
+
+/** out[k] = delayed[k] for k < n, rounded to the output's type. */
+void putOut (const double* delayed, float* out, int n) noexcept;
+void putOut (const double* delayed, double* out, int n) noexcept;
