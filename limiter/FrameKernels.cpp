@@ -101,14 +101,29 @@ HWY_EXPORT (putDouble);
 } // namespace tolvo
 using namespace tolvo;
 
-void storeFrames (const float* in, double* ring, double* delayed, int n) noexcept { HWY_DYNAMIC_DISPATCH (storeFloat)
-                                                                                    (in, ring, delayed, n); }
-void storeFrames (const double* in, double* ring, double* delayed, int n) noexcept { HWY_DYNAMIC_DISPATCH (storeDouble)
-                                                                                     (in, ring, delayed, n); }
-void findCrossings (const double* x, double previous, int n, std::uint64_t* words) noexcept { HWY_DYNAMIC_DISPATCH (crossings)
-                                                                                              (x, previous, n, words); }
-void putOut (const double* delayed, float* out, int n) noexcept { HWY_DYNAMIC_DISPATCH (putFloat)
-                                                                  (delayed, out, n); }
-void putOut (const double* delayed, double* out, int n) noexcept { HWY_DYNAMIC_DISPATCH (putDouble)
-                                                                   (delayed, out, n); }
+void storeFrames (const float* in, double* ring, double* delayed, int n) noexcept
+{
+    HWY_DYNAMIC_DISPATCH (storeFloat)
+    (in, ring, delayed, n);
+}
+void storeFrames (const double* in, double* ring, double* delayed, int n) noexcept
+{
+    HWY_DYNAMIC_DISPATCH (storeDouble)
+    (in, ring, delayed, n);
+}
+void findCrossings (const double* x, double previous, int n, std::uint64_t* words) noexcept
+{
+    HWY_DYNAMIC_DISPATCH (crossings)
+    (x, previous, n, words);
+}
+void putOut (const double* delayed, float* out, int n) noexcept
+{
+    HWY_DYNAMIC_DISPATCH (putFloat)
+    (delayed, out, n);
+}
+void putOut (const double* delayed, double* out, int n) noexcept
+{
+    HWY_DYNAMIC_DISPATCH (putDouble)
+    (delayed, out, n);
+}
 #endif

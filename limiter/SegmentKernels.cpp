@@ -38,10 +38,11 @@ constexpr double pi = 3.14159265358979323846;
 constexpr double sincTapBound = 16.0 / (3.0 * pi) * (1.0 + 1e-9);
 
 // Sinc weights sin(u) / u, u = (t - k) pi, of taps k = 1..4 at the points
-// t = 1.5, 1.7, ... 3.3 between them (the same at every rate), by tap.
+// t = 1.5, 1.7, ... 3.3 between them (the same at every rate), by tap, each
+// tap's row padded with zero weights to whole vectors of up to 8 lanes.
 constexpr size_t sincPoints = 10;
-constexpr size_t sincRow = sincPoints;
-const auto sincWeights = []
+constexpr size_t sincRow = 16;
+alignas (64) const auto sincWeights = []
 {
     std::array<double, 4 * sincRow> w {};
     for (size_t k = 0; k < 4; ++k)
@@ -241,11 +242,31 @@ HWY_INLINE V sincPeaks (D d, V a1, V a2, V a3, V a4, V b1, V b2, V b3, V b4)
     return hn::Max (most (a1, a2, a3, a4), most (b1, b2, b3, b4));
 }
 
+// The same estimates for one segment, its points side by side in the lanes:
+// each point's sum is formed in the same order, so the result is the same to
+// the bit. A padded point's estimate is 0 (or NaN, which is dropped like a
+// NaN tap's), never more than a real one.
 double sincPeak (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4)
 {
     const hn::ScalableTag<double> d;
-    return hn::GetLane (sincPeaks (d, hn::Set (d, a1), hn::Set (d, a2), hn::Set (d, a3), hn::Set (d, a4), hn::Set (d, b1),
-                                   hn::Set (d, b2), hn::Set (d, b3), hn::Set (d, b4)));
+    const size_t lanes = hn::Lanes (d);
+    static_assert (hn::MaxLanes (hn::ScalableTag<double>()) <= sincRow);
+    const double* w = sincWeights.data();
+    const auto most = [&] (double x1, double x2, double x3, double x4)
+    {
+        const auto t1 = hn::Set (d, x1), t2 = hn::Set (d, x2), t3 = hn::Set (d, x3), t4 = hn::Set (d, x4);
+        auto m = hn::Zero (d);
+        for (size_t i = 0; i < sincPoints; i += lanes)
+        {
+            auto v = hn::Mul (t1, hn::Load (d, w + i));
+            v = hn::MulAdd (t2, hn::Load (d, w + sincRow + i), v);
+            v = hn::MulAdd (t3, hn::Load (d, w + 2 * sincRow + i), v);
+            v = hn::Abs (hn::MulAdd (t4, hn::Load (d, w + 3 * sincRow + i), v));
+            m = hn::IfThenElse (hn::Gt (v, m), v, m);
+        }
+        return m;
+    };
+    return hn::GetLane (hn::MaxOfLanes (d, hn::Max (most (a1, a2, a3, a4), most (b1, b2, b3, b4))));
 }
 
 // The peak p and its place, the place q before it, the sum of squares and
@@ -412,7 +433,7 @@ void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const
         ClosedSegment& s = *segments[i];
         measureSegment (ring, length, s);
         s.readsBefore = i > 0 && (s.peakAt == s.first || s.beforeAt == s.first) && mayEstimate (ring, length, s);
-        if (s.count > 0 && ! s.readsBefore)
+        if (s.count > 0)
             measured[judged++] = &s;
         if (judged == lanes || (i + 1 == n && judged > 0))
         {
@@ -422,10 +443,38 @@ void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const
     }
 }
 
-void judgeOne (const double* HWY_RESTRICT ring, int length, ClosedSegment* segment)
+// The estimates, detector level and its decibels of one judged segment
+// again, now that the sample before it has its gain: the same arithmetic as
+// judgeLanes, lane for lane.
+void estimateOne (const double* HWY_RESTRICT ring, int length, ClosedSegment* segment)
 {
-    ClosedSegment* one[1] = { segment };
-    judgeLanes (hn::CappedTag<double, 1>(), ring, length, one, 1);
+    ClosedSegment& s = *segment;
+    const auto previousPosition = [length] (int c)
+    { return c == 0 ? length - 1 : c - 1; };
+    const auto wrap = [length] (int c)
+    { return c >= length ? c - length : c; };
+    const int afterAt = wrap (s.end + 1);
+    const auto tap = [&] (int c)
+    { return c == afterAt ? s.after : ring[c]; };
+    const int p = s.peakAt, q = s.beforeAt;
+
+    double reach = s.peak;
+    for (const int c : { previousPosition (s.first), wrap (p + 1), wrap (p + 2) })
+    {
+        const double m = std::abs (tap (c));
+        reach = m > reach ? m : reach;
+    }
+    const double truePeak = ! (reach * sincTapBound <= s.ceiling.gain)
+                                ? sincPeak (tap (previousPosition (p)), ring[p], tap (wrap (p + 1)), tap (wrap (p + 2)),
+                                            tap (previousPosition (q)), ring[q], tap (wrap (q + 1)), tap (wrap (q + 2)))
+                                : 0.0;
+    const double peakE = s.peak + 0.00001;
+    const double counted = truePeak > s.ceiling.gain ? truePeak : 0.0;
+    s.detector = counted > peakE ? counted : peakE;
+    const hn::ScalableTag<double> d;
+    s.detectorDb = s.detector < std::numeric_limits<double>::infinity()
+                       ? gainLaw::dbPerNeper * hn::GetLane (hn::Log (d, hn::Set (d, s.detector)))
+                       : std::numeric_limits<double>::infinity();
 }
 
 void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment* segment, double rate, ReleaseStage* stage)
@@ -471,7 +520,7 @@ HWY_AFTER_NAMESPACE();
 namespace tolvo
 {
 HWY_EXPORT (judgeAll);
-HWY_EXPORT (judgeOne);
+HWY_EXPORT (estimateOne);
 HWY_EXPORT (gain);
 HWY_EXPORT (sincPeak);
 } // namespace tolvo
@@ -485,7 +534,7 @@ void judgeSegments (const double* ring, int length, ClosedSegment* const* segmen
 
 void judgeAgain (const double* ring, int length, ClosedSegment& segment) noexcept
 {
-    HWY_DYNAMIC_DISPATCH (judgeOne)
+    HWY_DYNAMIC_DISPATCH (estimateOne)
     (ring, length, &segment);
 }
 

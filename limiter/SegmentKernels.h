@@ -37,18 +37,18 @@ struct ClosedSegment
     double detector = 0.0; // the level every sample is judged by, linear
     double detectorDb = 0.0;
     double releaseMs = 0.0; // from the crest: 0.01 for a spike to 100 for a flat segment
-    bool readsBefore = false; // not judged yet: may read the last sample of a segment still to be gained
+    bool readsBefore = false; // its estimates may read the last sample of a segment still to be gained
 };
 
 // Measures and judges segments of one channel's ring, in the order they
 // closed: the peak, RMS and sinc estimates of each give its detector level
 // (an estimate counts only above the ceiling) and its release time. The
 // judgements run side by side, one segment to a vector lane; a segment whose
-// estimate may read the last sample of one before it in the list is only
-// measured and marked `readsBefore`.
+// estimates may read the last sample of one before it in the list is marked
+// `readsBefore`, to be judged again once that one has been gained.
 void judgeSegments (const double* ring, int length, ClosedSegment* const* segments, int count) noexcept;
 
-// Judges a measured segment, once the one before it has been gained.
+// Judges a segment's estimates again, once the one before it has been gained.
 void judgeAgain (const double* ring, int length, ClosedSegment& segment) noexcept;
 
 // One channel's release stage where the attack is instant (the smoothed
