@@ -72,31 +72,46 @@ HWY_INLINE void measure (const double* HWY_RESTRICT x, int n, RunMeasure* out)
 
     if (n >= lanes)
     {
-        auto most = hn::Zero (d);
-        auto mostAt = hn::Zero (d); // where each lane's largest first occurs
-        auto sumSq = hn::Zero (d);
-        auto zeros = hn::Zero (d);
-
-        for (; k + lanes <= n; k += lanes)
+        // Two vectors a step, each with its own largest and sum, so that
+        // neither waits on the other; the peak's place is found afterwards.
+        using V = hn::Vec<decltype (d)>;
+        const V zero = hn::Zero (d);
+        V most0 = zero, most1 = zero, sum0 = zero, sum1 = zero;
+        auto zeros = hn::Eq (zero, hn::Set (d, 1.0));
+        const auto take = [&] (int at, V& most, V& sum)
         {
-            const auto v = hn::LoadU (d, x + k);
+            const auto v = hn::LoadU (d, x + at);
             const auto a = hn::Abs (v);
-            const auto valid = hn::IfThenElseZero (hn::Eq (a, a), a); // NaN counts as 0
-            mostAt = hn::IfThenElse (hn::Gt (valid, most), hn::Iota (d, (double) k), mostAt);
-            most = hn::Max (most, valid);
-            sumSq = hn::MulAdd (v, v, sumSq);
-            zeros = hn::Or (zeros, hn::VecFromMask (d, hn::Eq (a, hn::Zero (d))));
+            most = hn::Max (most, hn::IfThenElseZero (hn::Eq (a, a), a)); // NaN counts as 0
+            sum = hn::MulAdd (v, v, sum);
+            zeros = hn::Or (zeros, hn::Eq (a, zero));
+        };
+        for (; k + 2 * lanes <= n; k += 2 * lanes)
+        {
+            take (k, most0, sum0);
+            take (k + lanes, most1, sum1);
+        }
+        if (k + lanes <= n)
+        {
+            take (k, most0, sum0);
+            k += lanes;
         }
 
-        m.peak = hn::GetLane (hn::MaxOfLanes (d, most));
-        const auto atPeak = hn::IfThenElse (hn::Eq (most, hn::Set (d, m.peak)), mostAt, hn::Set (d, (double) n));
-        m.peakAt = m.peak > 0.0 ? (int) hn::GetLane (hn::MinOfLanes (d, atPeak)) : 0;
-        m.sumSq = hn::GetLane (hn::SumOfLanes (d, sumSq));
-        m.hasZero = ! hn::AllFalse (d, hn::MaskFromVec (zeros));
+        m.peak = hn::GetLane (hn::MaxOfLanes (d, hn::Max (most0, most1)));
+        m.sumSq = hn::GetLane (hn::SumOfLanes (d, hn::Add (sum0, sum1)));
+        m.hasZero = ! hn::AllFalse (d, zeros);
+        if (m.peak > 0.0)
+            for (int j = 0; j < k; j += lanes)
+            {
+                const intptr_t at = hn::FindFirstTrue (d, hn::Eq (hn::Abs (hn::LoadU (d, x + j)), hn::Set (d, m.peak)));
+                if (at >= 0)
+                {
+                    m.peakAt = j + (int) at;
+                    break;
+                }
+            }
     }
 
-    // The rest one by one: a short segment's samples were stored one by one
-    // moments ago, and a vector load across them would wait for the stores.
     for (; k < n; ++k)
     {
         const double a = std::abs (x[k]);
