@@ -1,9 +1,10 @@
 // The LimiterEngine against ReferenceLimiter, the engine as first written:
 // every output sample within 1e-12 over a corpus of program-like material,
-// a 20 Hz sine at 0 dBFS, sines whose half-waves outlast the ring, clicks,
-// gaps of silence and bad values, at every common rate and one far above
-// them, mono and stereo, with Level moving inside half-waves, the rings
-// re-sized and the calls paused in mid-stream.
+// a 20 Hz sine at 0 dBFS, sines whose half-waves outlast the ring or are
+// shorter than the shortest segment, clicks, gaps of silence and bad values,
+// at every common rate and one far above them, mono and stereo, with Level
+// moving inside half-waves, the rings re-sized, the calls paused in
+// mid-stream and the stream cut into blocks of many sizes.
 
 #include "limiter/LimiterEngine.h"
 #include "oracle/ReferenceLimiter.h"
@@ -76,6 +77,9 @@ Corpus makeCorpus (double rate, double seconds, bool withBadValues)
     append (c, sine (2.0, 997.0, second / 8, rate), sine (0.76, 100.0, second / 8, rate));
     append (c, sine (0.8, 3000.0, second / 8, rate), sine (0.74, 100.0, second / 8, rate));
     append (c, clicksAndGaps (second / 4, 7u), clicksAndGaps (second / 4, 8u));
+    // Half-waves shorter than the shortest segment, over the ceiling: chains
+    // of segments each judged by the last, gained sample of the one before.
+    append (c, sine (2.0, 10000.0, second / 8, rate), sine (1.2, 7000.0, second / 8, rate, 0.5));
 
     if (withBadValues)
     {
@@ -206,6 +210,40 @@ TEST (LimiterOracle, EveryInstructionSetWithin1e12OfTheModel)
         hwy::SetSupportedTargetsForTest (target);
         for (bool mono : { false, true })
             EXPECT_LE (compare (44100.0, 1.0, mono, levelMoving, true).largest, 1e-12) << hwy::TargetName (target) << ", mono " << mono;
+    }
+    hwy::SetSupportedTargetsForTest (0);
+}
+
+// Closed segments wait and are judged side by side, or alone, depending on
+// where the blocks are cut: on every instruction set the output must not.
+TEST (LimiterOracle, BlockCutsChangeNoOutputOnAnyInstructionSet)
+{
+    const Corpus c = makeCorpus (48000.0, 0.5, true);
+    const auto render = [&c] (std::initializer_list<size_t> sizes)
+    {
+        LimiterEngine engine;
+        engine.setLookahead (1440);
+        std::vector<double> out (2 * c.left.size());
+        const std::vector<size_t> cut (sizes);
+        for (size_t i = 0, b = 0; i < c.left.size(); ++b)
+        {
+            const size_t n = std::min (cut[b % cut.size()], c.left.size() - i);
+            engine.processBlock (c.left.data() + i, c.right.data() + i, out.data() + i, out.data() + c.left.size() + i, (int) n,
+                                 48000.0, -0.1, false);
+            i += n;
+        }
+        return out;
+    };
+
+    for (const int64_t target : hwy::SupportedAndGeneratedTargets())
+    {
+        hwy::SetSupportedTargetsForTest (target);
+        const auto one = render ({ 1 });
+        const auto blocks = render ({ 512, 7, 3000, 64, 1, 33 });
+        size_t differ = 0;
+        for (size_t i = 0; i < one.size(); ++i)
+            differ += ! (one[i] == blocks[i] || (std::isnan (one[i]) && std::isnan (blocks[i])));
+        EXPECT_EQ (differ, 0u) << hwy::TargetName (target);
     }
     hwy::SetSupportedTargetsForTest (0);
 }
