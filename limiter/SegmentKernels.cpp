@@ -236,7 +236,8 @@ HWY_INLINE double releaseGain (double* HWY_RESTRICT x, int n, double held, doubl
 
 // The larger of two candidates' sinc estimates, lane by lane: the largest
 // |sum w_k x_k| over the ten points of taps a1..a4 and of b1..b4. A NaN tap
-// zeroes its estimate.
+// zeroes its estimate. The first tap, which may be the last sample of the
+// segment before, comes in last: the rest of each sum need not wait for it.
 template <class D, class V>
 HWY_INLINE V sincPeaks (D d, V a1, V a2, V a3, V a4, V b1, V b2, V b3, V b4)
 {
@@ -246,10 +247,10 @@ HWY_INLINE V sincPeaks (D d, V a1, V a2, V a3, V a4, V b1, V b2, V b3, V b4)
         auto m = hn::Zero (d);
         for (size_t i = 0; i < sincPoints; ++i)
         {
-            auto v = hn::Mul (x1, hn::Set (d, w[i]));
-            v = hn::MulAdd (x2, hn::Set (d, w[sincRow + i]), v);
+            auto v = hn::Mul (x2, hn::Set (d, w[sincRow + i]));
             v = hn::MulAdd (x3, hn::Set (d, w[2 * sincRow + i]), v);
-            v = hn::Abs (hn::MulAdd (x4, hn::Set (d, w[3 * sincRow + i]), v));
+            v = hn::MulAdd (x4, hn::Set (d, w[3 * sincRow + i]), v);
+            v = hn::Abs (hn::MulAdd (x1, hn::Set (d, w[i]), v));
             m = hn::IfThenElse (hn::Gt (v, m), v, m);
         }
         return m;
@@ -273,10 +274,10 @@ double sincPeak (double a1, double a2, double a3, double a4, double b1, double b
         auto m = hn::Zero (d);
         for (size_t i = 0; i < sincPoints; i += lanes)
         {
-            auto v = hn::Mul (t1, hn::Load (d, w + i));
-            v = hn::MulAdd (t2, hn::Load (d, w + sincRow + i), v);
+            auto v = hn::Mul (t2, hn::Load (d, w + sincRow + i));
             v = hn::MulAdd (t3, hn::Load (d, w + 2 * sincRow + i), v);
-            v = hn::Abs (hn::MulAdd (t4, hn::Load (d, w + 3 * sincRow + i), v));
+            v = hn::MulAdd (t4, hn::Load (d, w + 3 * sincRow + i), v);
+            v = hn::Abs (hn::MulAdd (t1, hn::Load (d, w + i), v));
             m = hn::IfThenElse (hn::Gt (v, m), v, m);
         }
         return m;
