@@ -1,17 +1,24 @@
-// How the engine spends its time. The frame loop (LimiterEngine.h) only
-// stores, puts out and looks for crossings; all other work happens where a
-// segment closes (closeSegments, the one place), on the whole segment at once:
-//   1. measure it: peak and its first place, sum of squares, zeros, and the
-//      place the peak held before (short segments here, one by one; longer
-//      ones in the vector kernel, which the stores have drained for);
-//   2. judge it: the crest gives the release time, and the two sinc
-//      estimates (one vector kernel) count only where a bound on their taps
-//      says they could pass the ceiling;
-//   3. gain it: one point of the static curve for every sample (all share the
-//      detector level), and the held reduction's release toward it in closed
-//      form, vectorised (SegmentKernels).
-// On noisy or high material three in four segments are 4 to 7 samples long,
-// so these fixed costs per segment weigh as much as the samples do.
+// How the engine spends its time. The frames come in stretches of up to a
+// quarter of the ring (at most 256): vector kernels store them, keep the
+// samples they replace and mark their crossings as bits (FrameKernels), so
+// that nothing is done per frame but copying. Each segment a crossing closes
+// is queued with what the frames after it overwrite (the sample two past its
+// end, the Level); none of its samples leaves the ring before the stretch
+// ends, and a segment that could not wait that long ends the stretch early.
+// At the end of the stretch the queue is processed, one channel at a time:
+//   1. measure every segment: peak and its first place, the place the peak
+//      held before, sum of squares, zeros;
+//   2. judge them side by side, one segment to a vector lane: crest and
+//      release time, the two sinc estimates where a bound on their taps says
+//      they could pass the ceiling, the detector level and its decibels;
+//   3. gain them in the order they closed: one point of the static curve
+//      for every sample (all share the detector level), and the held
+//      reduction's release toward it in closed form, vectorised.
+// The order of effects is the model's: a segment whose estimate may read
+// the last sample of the segment before it, gained in the same stretch,
+// has its estimates judged again once that sample has its gain. A 10 kHz
+// sine over the ceiling makes such a chain of most of its segments, which
+// no lanes can share.
 
 #include "limiter/LimiterEngine.h"
 
