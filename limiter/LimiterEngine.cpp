@@ -92,6 +92,7 @@ int LimiterEngine::closeSegments (int w, int crossed, double levelDb, int frames
         if (((crossed >> ch) & 1) != 0 && std::abs ((double) w - (double) segmentStart[ch]) >= minimumSegment)
         {
             closeSegment (ch, segmentStart[ch], w, levelDb, framesLeft, ch == 0 ? afterLeft : afterRight);
+            closedFrom[ch] = segmentStart[ch];
             segmentStart[ch] = w;
             closedNow |= 1 << ch;
         }
@@ -179,12 +180,12 @@ void LimiterEngine::processClosedSegments() noexcept
     numClosed = 0;
 }
 
-// The segment from segmentStart[channel] to the write position, just
+// The segment from closedFrom[channel] to the write position, just
 // processed. The block holds no more frames than the ring, so the write
 // position tells the frame.
 void LimiterEngine::tellObserver (int channel, double levelDb) const noexcept
 {
-    const int start = segmentStart[channel];
+    const int start = closedFrom[channel];
     const int first = (start >= length || start < 0) ? 0 : start;
     const int count = first <= writePosition ? writePosition - first : length - first + writePosition;
     const int frame = writePosition >= blockPosition ? writePosition - blockPosition : length - blockPosition + writePosition;

@@ -75,6 +75,7 @@ private:
     std::vector<double> rings[2];
     int writePosition = 0;
     int segmentStart[2] {};
+    int closedFrom[2] {}; // the start of the segment each channel closed last
     double previous[2] {};
     std::int64_t framesTaken = 0; // before this block, since setLookahead
     int blockPosition = 0; // the write position where this block began
