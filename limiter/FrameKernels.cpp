@@ -52,10 +52,10 @@ void crossings (const double* HWY_RESTRICT x, double previous, int n, std::uint6
     int k = 0;
     const auto zero = hn::Zero (d);
     for (; k < n && k < lanes; ++k)
-        words[0] |= (std::uint64_t) (x[k] * (k == 0 ? previous : x[k - 1]) < 0.0) << k;
+        words[0] |= (std::uint64_t) crossesZero (x[k], k == 0 ? previous : x[k - 1]) << k;
     for (; k + lanes <= n; k += lanes)
     {
-        const auto crossed = hn::Lt (hn::Mul (hn::LoadU (d, x + k), hn::LoadU (d, x + k - 1)), zero);
+        const auto crossed = hn::Lt (hn::Mul (hn::LoadU (d, x + k), hn::LoadU (d, x + k - 1)), zero); // crossesZero
         uint8_t bits[8] = {};
         hn::StoreMaskBits (d, crossed, bits);
         std::uint64_t v = 0;
@@ -64,7 +64,7 @@ void crossings (const double* HWY_RESTRICT x, double previous, int n, std::uint6
         words[k / 64] |= v << (k % 64);
     }
     for (; k < n; ++k)
-        words[k / 64] |= (std::uint64_t) (x[k] * x[k - 1] < 0.0) << (k % 64);
+        words[k / 64] |= (std::uint64_t) crossesZero (x[k], x[k - 1]) << (k % 64);
 }
 
 template <typename T>

@@ -5,6 +5,11 @@
 // The frame loop's work on a stretch of one channel, vectorised like the
 // segment kernels: storing the frames, finding the crossings, putting out.
 
+/** Whether x crosses zero coming from `previous`: a product of exactly 0,
+    a sample of 0 on either side, is no crossing (+a, 0, -b stays one
+    half-wave). */
+inline bool crossesZero (double x, double previous) noexcept { return x * previous < 0.0; }
+
 /** Stores in[0..n) at ring[0..n) and keeps the samples they replace in
     delayed[0..n). */
 void storeFrames (const float* in, double* ring, double* delayed, int n) noexcept;

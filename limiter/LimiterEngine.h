@@ -59,6 +59,8 @@ private:
     int wrap (int position) const noexcept { return position >= length ? position - length : position; }
     void setRate (double sampleRate) noexcept;
     template <typename Sample, typename Level>
+    void takeFrame (Sample inLeft, Sample inRight, Sample* outLeft, Sample* outRight, const Level& levelDb, bool mono) noexcept;
+    template <typename Sample, typename Level>
     int takeStretch (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight, int n,
                      const Level& levelDb, bool mono) noexcept;
     int closeSegments (int w, int crossed, double levelDb, int framesLeft, double afterLeft, double afterRight) noexcept;
@@ -87,6 +89,7 @@ private:
     // ring, or is overwritten, before.
     static constexpr int maxClosed = 64;
     static constexpr int maxStretch = 256;
+    static constexpr int kernelStretch = 16; // shorter stretches are taken without the frame kernels
     ClosedSegment closed[maxClosed];
     int numClosed = 0;
     bool mustProcess = false; // a queued segment cannot wait for the stretch's end
@@ -126,11 +129,26 @@ int LimiterEngine::takeStretch (const Sample* inLeft, const Sample* inRight, Sam
     double* const ringRight = rings[1].data() + w0;
     double delayedLeft[maxStretch], delayedRight[maxStretch];
     std::uint64_t left[maxStretch / 64] {}, right[maxStretch / 64] {};
-    storeFrames (inLeft, ringLeft, delayedLeft, n);
-    storeFrames (inRight, ringRight, delayedRight, n);
-    findCrossings (ringLeft, previous[0], n, left);
-    if (! mono)
-        findCrossings (ringRight, previous[1], n, right);
+    if (n < kernelStretch)
+    {
+        // A few frames, as a host's bypass feeds them one at a time: too few
+        // to pay for the kernels' calls.
+        for (int k = 0; k < n; ++k)
+        {
+            delayedLeft[k] = std::exchange (ringLeft[k], (double) inLeft[k]);
+            delayedRight[k] = std::exchange (ringRight[k], (double) inRight[k]);
+            left[0] |= (std::uint64_t) crossesZero (ringLeft[k], k == 0 ? previous[0] : ringLeft[k - 1]) << k;
+            right[0] |= (std::uint64_t) (! mono && crossesZero (ringRight[k], k == 0 ? previous[1] : ringRight[k - 1])) << k;
+        }
+    }
+    else
+    {
+        storeFrames (inLeft, ringLeft, delayedLeft, n);
+        storeFrames (inRight, ringRight, delayedRight, n);
+        findCrossings (ringLeft, previous[0], n, left);
+        if (! mono)
+            findCrossings (ringRight, previous[1], n, right);
+    }
 
     // The sample after a frame's own stood in the ring until the next frame.
     const auto after = [&] (const double* delayed, int ch, int i)
@@ -161,9 +179,20 @@ int LimiterEngine::takeStretch (const Sample* inLeft, const Sample* inRight, Sam
         ringLeft[k] = delayedLeft[k];
         ringRight[k] = delayedRight[k];
     }
-    putOut (delayedLeft, outLeft, taken);
-    if (outRight != nullptr)
-        putOut (delayedRight, outRight, taken);
+    // One frame by hand: a loop here would become a memory copy, whose
+    // start costs more than a frame.
+    if (taken == 1)
+    {
+        outLeft[0] = (Sample) delayedLeft[0];
+        if (outRight != nullptr)
+            outRight[0] = (Sample) delayedRight[0];
+    }
+    else
+    {
+        putOut (delayedLeft, outLeft, taken);
+        if (outRight != nullptr)
+            putOut (delayedRight, outRight, taken);
+    }
     previous[0] = ringLeft[taken - 1];
     previous[1] = ringRight[taken - 1];
 
@@ -176,6 +205,40 @@ int LimiterEngine::takeStretch (const Sample* inLeft, const Sample* inRight, Sam
     writePosition = nextPosition (writePosition);
     mustProcess = false;
     return taken;
+}
+
+// One frame, as processSample and a host's bypass feed them: stored and put
+// out, and a segment it closes processed at once, which a stretch of one
+// frame would do at more cost.
+template <typename Sample, typename Level>
+void LimiterEngine::takeFrame (Sample inLeft, Sample inRight, Sample* outLeft, Sample* outRight, const Level& levelDb, bool mono) noexcept
+{
+    const int w = writePosition;
+    const double l = (double) inLeft;
+    const double r = (double) inRight;
+    const double delayedLeft = std::exchange (rings[0][(size_t) w], l);
+    const double delayedRight = std::exchange (rings[1][(size_t) w], r);
+    const int crossed = (int) crossesZero (l, previous[0]) | (int) (! mono && crossesZero (r, previous[1])) << 1;
+    previous[0] = l;
+    previous[1] = r;
+
+    if (crossed != 0)
+    {
+        const double level = (double) levelDb;
+        const auto after = (size_t) wrap (w + 1);
+        const int closedNow = closeSegments (w, crossed, level, 0, rings[0][after], rings[1][after]);
+        processClosedSegments();
+        if (observer != nullptr)
+            for (int ch = 0; ch < 2; ++ch)
+                if (((closedNow >> ch) & 1) != 0)
+                    tellObserver (ch, level);
+        mustProcess = false;
+    }
+
+    *outLeft = (Sample) delayedLeft;
+    if (outRight != nullptr)
+        *outRight = (Sample) delayedRight;
+    writePosition = nextPosition (w);
 }
 
 template <typename Sample, typename Level>
@@ -208,6 +271,13 @@ void LimiterEngine::processBlock (const Sample* inLeft, const Sample* inRight, S
                 outRight[i] = (Sample) previous[1];
         }
         framesTaken += numFrames;
+        return;
+    }
+
+    if (numFrames == 1)
+    {
+        takeFrame (*inLeft, *inRight, outLeft, outRight, levelDb, mono);
+        framesTaken += 1;
         return;
     }
 
