@@ -285,8 +285,27 @@ double sincPeak (double a1, double a2, double a3, double a4, double b1, double b
     return hn::GetLane (hn::MaxOfLanes (d, hn::Max (most (a1, a2, a3, a4), most (b1, b2, b3, b4))));
 }
 
-// The peak p and its place, the place q before it, the sum of squares and
-// the zeros of a segment, over its one or two runs.
+// Whether the segment's estimates could count, by the bound on their taps
+// that judgeLanes applies; the sample before the segment is read as it
+// stands, before the segment it belongs to is gained, which can only widen
+// the bound.
+HWY_INLINE bool mayEstimate (const double* HWY_RESTRICT ring, int length, const ClosedSegment& s)
+{
+    const auto wrap = [length] (int c)
+    { return c >= length ? c - length : c; };
+    const int afterAt = wrap (s.end + 1);
+    double reach = s.peak;
+    for (const int c : { s.first == 0 ? length - 1 : s.first - 1, wrap (s.peakAt + 1), wrap (s.peakAt + 2) })
+    {
+        const double m = std::abs (c == afterAt ? s.after : ring[c]);
+        reach = m > reach ? m : reach;
+    }
+    return ! (reach * sincTapBound <= s.ceiling.gain);
+}
+
+// The peak p and its place, the place q before it (where the estimates
+// could count), the sum of squares and the zeros of a segment, over its one
+// or two runs.
 HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, ClosedSegment& s)
 {
     const int first = s.first, end = s.end;
@@ -332,9 +351,13 @@ HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, Clo
     s.sumSq = a.sumSq + b.sumSq;
     s.hasZero = a.hasZero || b.hasZero;
 
+    // The place q only counts in the estimates; where they cannot, the
+    // second pass is spared.
+    s.beforeAt = first;
+    if (! mayEstimate (ring, length, s))
+        return;
     RunMeasure before;
     measure (peakInFirst ? ring + first : ring, peakInFirst ? a.peakAt : b.peakAt, &before);
-    s.beforeAt = first;
     if (! peakInFirst && a.peak >= before.peak && a.peak > 0.0)
         s.beforeAt = first + a.peakAt;
     else if (before.peak > 0.0)
@@ -415,24 +438,6 @@ HWY_INLINE void judgeLanes (D d, const double* HWY_RESTRICT ring, int length, Cl
         s.detectorDb = out[1][l];
         s.releaseMs = out[2][l];
     }
-}
-
-// Whether the segment's estimates could count, by the bound on their taps
-// that judgeLanes applies; the sample before the segment is read as it
-// stands, before the segment it belongs to is gained, which can only widen
-// the bound.
-HWY_INLINE bool mayEstimate (const double* HWY_RESTRICT ring, int length, const ClosedSegment& s)
-{
-    const auto wrap = [length] (int c)
-    { return c >= length ? c - length : c; };
-    const int afterAt = wrap (s.end + 1);
-    double reach = s.peak;
-    for (const int c : { s.first == 0 ? length - 1 : s.first - 1, wrap (s.peakAt + 1), wrap (s.peakAt + 2) })
-    {
-        const double m = std::abs (c == afterAt ? s.after : ring[c]);
-        reach = m > reach ? m : reach;
-    }
-    return ! (reach * sincTapBound <= s.ceiling.gain);
 }
 
 // A segment whose candidate is its first sample reads the sample before it,
