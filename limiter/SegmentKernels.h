@@ -28,7 +28,7 @@ struct ClosedSegment
     // Measured.
     int count = 0; // positions walked; nothing below is set when 0
     int peakAt = 0; // p: the first position of the largest |x|
-    int beforeAt = 0; // q: where the largest |x| before p first occurs, else first
+    int beforeAt = 0; // q: where the largest |x| before p first occurs (sought only where an estimate could count), else first
     double peak = 0.0; // NaN left out
     double sumSq = 0.0;
     bool hasZero = false; // some sample is exactly 0
