@@ -286,9 +286,8 @@ double sincPeak (double a1, double a2, double a3, double a4, double b1, double b
 }
 
 // Whether the segment's estimates could count, by the bound on their taps
-// that judgeLanes applies; the sample before the segment is read as it
-// stands, before the segment it belongs to is gained, which can only widen
-// the bound.
+// that judgeLanes applies, with the ring as it stands: read before the
+// segment the first tap belongs to is gained, which can only widen the bound.
 HWY_INLINE bool mayEstimate (const double* HWY_RESTRICT ring, int length, const ClosedSegment& s)
 {
     const auto wrap = [length] (int c)
@@ -478,14 +477,7 @@ void estimateOne (const double* HWY_RESTRICT ring, int length, ClosedSegment* se
     const auto tap = [&] (int c)
     { return c == afterAt ? s.after : ring[c]; };
     const int p = s.peakAt, q = s.beforeAt;
-
-    double reach = s.peak;
-    for (const int c : { previousPosition (s.first), wrap (p + 1), wrap (p + 2) })
-    {
-        const double m = std::abs (tap (c));
-        reach = m > reach ? m : reach;
-    }
-    const double truePeak = ! (reach * sincTapBound <= s.ceiling.gain)
+    const double truePeak = mayEstimate (ring, length, s)
                                 ? sincPeak (tap (previousPosition (p)), ring[p], tap (wrap (p + 1)), tap (wrap (p + 2)),
                                             tap (previousPosition (q)), ring[q], tap (wrap (q + 1)), tap (wrap (q + 2)))
                                 : 0.0;
