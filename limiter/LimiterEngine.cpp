@@ -70,15 +70,15 @@ void LimiterEngine::setRate (double sampleRate) noexcept
     attackIsInstant = timeCoefficient (sampleRate, engineAttackMs + engineAttackMs) <= negligibleAttack;
 }
 
-// The segment's positions run from `first` forward, wrapping from the end of
-// the ring to 0, up to but not including the write position: visit(from, to)
-// is called for the run from `first` and then for the one from 0, if any.
+// A segment's positions run from `first` forward, wrapping from the end of
+// the ring to 0, up to but not including `end`: visit(from, to) is called
+// for the run from `first` and then for the one from 0, if any.
 template <typename Visit>
-void LimiterEngine::walkSegment (int first, Visit&& visit) const noexcept
+void LimiterEngine::walkSegment (int first, int end, Visit&& visit) const noexcept
 {
-    visit (first, first <= writePosition ? writePosition : length);
-    if (first > writePosition && writePosition > 0)
-        visit (0, writePosition);
+    visit (first, first <= end ? end : length);
+    if (first > end && end > 0)
+        visit (0, end);
 }
 
 // Ends the open segment of each channel that crossed zero at position w
@@ -155,14 +155,11 @@ void LimiterEngine::processClosedSegments() noexcept
 
         if (! attackIsInstant)
         {
-            const int current = writePosition;
-            writePosition = s.end;
-            walkSegment (s.first, [&] (int from, int to)
+            walkSegment (s.first, s.end, [&] (int from, int to)
                          {
                              for (int k = from; k < to; ++k)
                                  ring[k] = applyGainComputer (ch, ring[k], s.detector, rate, 1.0, 1.0, s.ceiling.thresholdDb,
                                                               engineRatio, engineAttackMs, s.releaseMs, engineKneeDb); });
-            writePosition = current;
             continue;
         }
 

@@ -70,7 +70,7 @@ private:
     [[gnu::noinline, gnu::cold]] void tellObserver (int channel, double levelDb) const noexcept;
     double coefficientFor (int channel, double sampleRate, double ms, double* timeMs, double* coefficient) noexcept;
     template <typename Visit>
-    void walkSegment (int first, Visit&& visit) const noexcept;
+    void walkSegment (int first, int end, Visit&& visit) const noexcept;
 
     // Per channel (0 left, 1 right): delay ring, open segment's start, last input.
     int length = 0;
