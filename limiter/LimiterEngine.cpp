@@ -113,6 +113,10 @@ void LimiterEngine::closeSegment (int channel, int start, int end, double levelD
         ceiling.gain = gainFromDb (levelDb);
         ceiling.thresholdDb = flush (levelDb);
         ceiling.silent = staticCurve (-160.0, flush (levelDb), engineRatio, engineKneeDb);
+        // The knee starts (W / 2) dB under the threshold; the margin dwarfs the logarithm's rounding.
+        ceiling.quietBelow = ceiling.silent.reductionDb == 0.0
+                                 ? gainFromDb (ceiling.thresholdDb - (engineKneeDb + 0.01) / 2.0) * (1.0 - 1e-9)
+                                 : 0.0;
     }
 
     ClosedSegment& s = closed[numClosed++];
@@ -142,6 +146,8 @@ void LimiterEngine::processClosedSegments() noexcept
         if (counts[ch] > 0)
             judgeSegments (rings[ch].data(), length, byChannel[ch], counts[ch]);
 
+    // A curve point left to take, per channel: only the last segment's is kept.
+    double curveOf[2] {};
     for (int i = 0; i < numClosed; ++i)
     {
         ClosedSegment& s = closed[i];
@@ -155,6 +161,7 @@ void LimiterEngine::processClosedSegments() noexcept
 
         if (! attackIsInstant)
         {
+            curveOf[ch] = 0.0;
             walkSegment (s.first, s.end, [&] (int from, int to)
                          {
                              for (int k = from; k < to; ++k)
@@ -165,6 +172,7 @@ void LimiterEngine::processClosedSegments() noexcept
 
         ReleaseStage stage { heldReductionDb[ch], releaseTimeMs[ch], releaseCoefficient[ch], coefficientSampleRate[ch], previousCurveDb[ch] };
         gainSegment (ring, length, s, rate, stage);
+        curveOf[ch] = stage.curveOf;
 
         // The attack's cache is kept as the general law would leave it.
         coefficientFor (ch, rate, engineAttackMs, attackTimeMs, attackCoefficient);
@@ -174,6 +182,9 @@ void LimiterEngine::processClosedSegments() noexcept
         coefficientSampleRate[ch] = stage.rate;
         previousCurveDb[ch] = stage.curveDb;
     }
+    for (int ch = 0; ch < 2; ++ch)
+        if (curveOf[ch] != 0.0)
+            previousCurveDb[ch] = flush (detectorDecibels (curveOf[ch])); // below the knee, the curve is the level
     numClosed = 0;
 }
 

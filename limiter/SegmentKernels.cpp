@@ -63,7 +63,8 @@ namespace hn = hwy::HWY_NAMESPACE;
 
 // Measures x[0..n) into out. Written in place: a returned copy would be read
 // back wider than it was stored, which stalls.
-HWY_INLINE void measure (const double* HWY_RESTRICT x, int n, RunMeasure* out)
+// Without `findPlace`, the peak's place is left unknown.
+HWY_INLINE void measure (const double* HWY_RESTRICT x, int n, RunMeasure* out, bool findPlace = true)
 {
     const hn::ScalableTag<double> d;
     const int lanes = (int) hn::Lanes (d);
@@ -100,7 +101,7 @@ HWY_INLINE void measure (const double* HWY_RESTRICT x, int n, RunMeasure* out)
         m.peak = hn::GetLane (hn::MaxOfLanes (d, hn::Max (most0, most1)));
         m.sumSq = hn::GetLane (hn::SumOfLanes (d, hn::Add (sum0, sum1)));
         m.hasZero = ! hn::AllFalse (d, zeros);
-        if (m.peak > 0.0)
+        if (findPlace && m.peak > 0.0)
             for (int j = 0; j < k; j += lanes)
             {
                 const intptr_t at = hn::FindFirstTrue (d, hn::Eq (hn::Abs (hn::LoadU (d, x + j)), hn::Set (d, m.peak)));
@@ -305,7 +306,50 @@ HWY_INLINE bool mayEstimate (const double* HWY_RESTRICT ring, int length, const 
 // The peak p and its place, the place q before it (where the estimates
 // could count), the sum of squares and the zeros of a segment, over its one
 // or two runs.
-HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, ClosedSegment& s)
+// The first place of `peak` in x[0..n), 0 if it has none.
+HWY_INLINE int placeOf (const double* HWY_RESTRICT x, int n, double peak)
+{
+    const hn::ScalableTag<double> d;
+    const int lanes = (int) hn::Lanes (d);
+    int k = 0;
+    for (; k + lanes <= n; k += lanes)
+    {
+        const intptr_t at = hn::FindFirstTrue (d, hn::Eq (hn::Abs (hn::LoadU (d, x + k)), hn::Set (d, peak)));
+        if (at >= 0)
+            return k + (int) at;
+    }
+    for (; k < n; ++k)
+        if (std::abs (x[k]) == peak)
+            return k;
+    return 0;
+}
+
+// The place q before the peak p of a segment of one run, where its
+// estimates could count; else q is its first position.
+HWY_INLINE void placeBefore (const double* HWY_RESTRICT ring, int length, ClosedSegment& s)
+{
+    s.beforeAt = s.first;
+    if (! mayEstimate (ring, length, s))
+        return;
+    RunMeasure before;
+    measure (ring + s.first, s.peakAt - s.first, &before);
+    if (before.peak > 0.0)
+        s.beforeAt = s.first + before.peakAt;
+}
+
+// The places of a segment's peak and of the one before it, where measureSegment
+// left them unknown.
+HWY_INLINE void placeSegment (const double* HWY_RESTRICT ring, int length, ClosedSegment& s)
+{
+    if (s.peakAt >= 0)
+        return;
+    s.peakAt = s.first + (s.peak > 0.0 ? placeOf (ring + s.first, s.count, s.peak) : 0);
+    placeBefore (ring, length, s);
+}
+
+// With `placeLater`, a segment of one long run is measured without the
+// places of its peak and of the one before, which placeSegment finds.
+HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, ClosedSegment& s, bool placeLater = false)
 {
     const int first = s.first, end = s.end;
     RunMeasure a, b; // the run from first, and the one from 0 if the segment wraps
@@ -336,6 +380,17 @@ HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, Clo
         return;
     }
 
+    if (placeLater && first < end)
+    {
+        measure (ring + first, end - first, &a, false);
+        s.count = end - first;
+        s.peak = a.peak;
+        s.sumSq = a.sumSq;
+        s.hasZero = a.hasZero;
+        s.peakAt = -1;
+        return;
+    }
+
     const int firstEnd = first <= end ? end : length;
     measure (ring + first, firstEnd - first, &a);
     s.count = firstEnd - first;
@@ -361,6 +416,45 @@ HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, Clo
         s.beforeAt = first + a.peakAt;
     else if (before.peak > 0.0)
         s.beforeAt = (peakInFirst ? first : 0) + before.peakAt;
+}
+
+// Crest and release time of a segment from its peak, sum of squares and
+// count, lane by lane. Non-finite input makes the crest meaningless; it
+// releases as slowly as a flat segment rather than carry a NaN into the
+// coefficient cache.
+template <class D, class V>
+HWY_INLINE V releaseTimes (D d, V peak, V sumSq, V count)
+{
+    const auto tiny = hn::Set (d, 0.00001), flat = hn::Set (d, 100.0);
+    const auto rmsE = hn::Add (hn::Sqrt (hn::Div (sumSq, count)), tiny);
+    const auto peakE = hn::Add (peak, tiny);
+    const auto crestMs = hn::IfThenElse (hn::Gt (rmsE, peakE), flat, hn::MulAdd (hn::Div (rmsE, peakE), hn::Set (d, 99.99), hn::Set (d, 0.01)));
+    return hn::IfThenElse (hn::IsFinite (crestMs), crestMs, flat);
+}
+
+// Most segments of quiet or released material lie below the knee with
+// estimates that cannot reach the ceiling: the reduction only relaxes, and
+// the judgement needs no more than the measures. The taps' bound takes, for
+// the two after the peak, the two after the end, which no tap inside the
+// segment exceeds. Judges such a measured segment as the lanes would, to
+// the bit, and says whether it was one.
+HWY_INLINE bool judgeReleaseOnly (const double* HWY_RESTRICT ring, int length, ClosedSegment& s)
+{
+    double reach = s.peak;
+    for (const double tap : { ring[s.first == 0 ? length - 1 : s.first - 1], ring[s.end], s.after })
+    {
+        const double m = std::abs (tap);
+        reach = m > reach ? m : reach;
+    }
+    if (! (reach * sincTapBound <= s.ceiling.gain && s.peak + 0.00001 < s.ceiling.quietBelow))
+        return false;
+
+    const hn::CappedTag<double, 1> d;
+    s.peakAt = s.beforeAt = s.first; // not sought: no estimate needs them
+    s.detector = s.peak + 0.00001;
+    s.detectorDb = 0.0; // not needed to gain it; its curve point is taken only if it stays the last
+    s.releaseMs = hn::GetLane (releaseTimes (d, hn::Set (d, s.peak), hn::Set (d, s.sumSq), hn::Set (d, (double) s.count)));
+    return true;
 }
 
 // Judges up to one vector of measured segments, one to a lane; each lane
@@ -412,13 +506,8 @@ HWY_INLINE void judgeLanes (D d, const double* HWY_RESTRICT ring, int length, Cl
     const auto truePeak = hn::IfThenElseZero (estimated, sincPeaks (d, load (taps[1]), load (taps[2]), load (taps[3]), load (taps[4]),
                                                                     load (taps[5]), load (taps[6]), load (taps[7]), load (taps[8])));
 
-    // Non-finite input makes the crest meaningless; it releases as slowly as
-    // a flat segment rather than carry a NaN into the coefficient cache.
-    const auto tiny = hn::Set (d, 0.00001), flat = hn::Set (d, 100.0);
-    const auto rmsE = hn::Add (hn::Sqrt (hn::Div (load (sumSq), load (count))), tiny);
-    const auto peakE = hn::Add (peakV, tiny);
-    const auto crestMs = hn::IfThenElse (hn::Gt (rmsE, peakE), flat, hn::MulAdd (hn::Div (rmsE, peakE), hn::Set (d, 99.99), hn::Set (d, 0.01)));
-    const auto releaseMs = hn::IfThenElse (hn::IsFinite (crestMs), crestMs, flat);
+    const auto releaseMs = releaseTimes (d, peakV, load (sumSq), load (count));
+    const auto peakE = hn::Add (peakV, hn::Set (d, 0.00001));
 
     // An estimate counts only above the ceiling.
     const auto counted = hn::IfThenElseZero (hn::Gt (truePeak, ceilingV), truePeak);
@@ -451,9 +540,12 @@ void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const
     for (int i = 0; i < n; ++i)
     {
         ClosedSegment& s = *segments[i];
-        measureSegment (ring, length, s);
-        s.readsBefore = i > 0 && (s.peakAt == s.first || s.beforeAt == s.first) && mayEstimate (ring, length, s);
-        if (s.count > 0)
+        measureSegment (ring, length, s, true);
+        s.releasesOnly = s.count > 0 && judgeReleaseOnly (ring, length, s);
+        if (! s.releasesOnly)
+            placeSegment (ring, length, s);
+        s.readsBefore = ! s.releasesOnly && i > 0 && (s.peakAt == s.first || s.beforeAt == s.first) && mayEstimate (ring, length, s);
+        if (s.count > 0 && ! s.releasesOnly)
             measured[judged++] = &s;
         if (judged == lanes || (i + 1 == n && judged > 0))
         {
@@ -490,11 +582,17 @@ void estimateOne (const double* HWY_RESTRICT ring, int length, ClosedSegment* se
                        : std::numeric_limits<double>::infinity();
 }
 
+double decibels (double detector)
+{
+    const hn::CappedTag<double, 1> d;
+    return gainLaw::dbPerNeper * hn::GetLane (hn::Log (d, hn::Set (d, detector)));
+}
+
 void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment* segment, double rate, ReleaseStage* stage)
 {
     using namespace gainLaw;
     const ClosedSegment& s = *segment;
-    const CurvePoint live = staticCurve (flush (s.detectorDb), s.ceiling.thresholdDb, engineRatio, engineKneeDb);
+    const CurvePoint live = s.releasesOnly ? CurvePoint {} : staticCurve (flush (s.detectorDb), s.ceiling.thresholdDb, engineRatio, engineKneeDb);
     const CurvePoint& zero = s.ceiling.silent;
     const bool zerosApart = s.hasZero && ! (zero.reductionDb == live.reductionDb);
     const bool lastIsZero = ring[s.end == 0 ? length - 1 : s.end - 1] == 0.0;
@@ -525,6 +623,7 @@ void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment* segment, 
 
     stage->heldDb = held;
     stage->curveDb = lastIsZero ? zero.curveDb : live.curveDb;
+    stage->curveOf = s.releasesOnly && ! lastIsZero ? s.detector : 0.0;
 }
 } // namespace tolvo::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
@@ -535,6 +634,7 @@ namespace tolvo
 HWY_EXPORT (judgeAll);
 HWY_EXPORT (estimateOne);
 HWY_EXPORT (gain);
+HWY_EXPORT (decibels);
 HWY_EXPORT (sincPeak);
 } // namespace tolvo
 using namespace tolvo;
@@ -555,6 +655,11 @@ void gainSegment (double* ring, int length, const ClosedSegment& segment, double
 {
     HWY_DYNAMIC_DISPATCH (gain)
     (ring, length, &segment, rate, &stage);
+}
+
+double detectorDecibels (double detector) noexcept
+{
+    return HWY_DYNAMIC_DISPATCH (decibels) (detector);
 }
 
 double sincPeakOfTwo (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4) noexcept

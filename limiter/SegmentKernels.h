@@ -12,6 +12,7 @@ struct Ceiling
     double gain = 0.0; // 10^(Level / 20)
     double thresholdDb = 0.0; // Level, flushed
     gainLaw::CurvePoint silent; // of a sample of exactly 0
+    double quietBelow = 0.0; // a detector level under this is surely below the knee, for every sample
 };
 
 // A closed segment of one channel, from the moment it closed until its
@@ -38,6 +39,7 @@ struct ClosedSegment
     double detectorDb = 0.0;
     double releaseMs = 0.0; // from the crest: 0.01 for a spike to 100 for a flat segment
     bool readsBefore = false; // its estimates may read the last sample of a segment still to be gained
+    bool releasesOnly = false; // below the knee, its estimates out of reach: the reduction only relaxes
 };
 
 // Measures and judges segments of one channel's ring, in the order they
@@ -60,6 +62,7 @@ struct ReleaseStage
     double coefficient = 0.0;
     double rate = 0.0; // of `coefficient`
     double curveDb = 0.0; // the static curve at the last sample gained
+    double curveOf = 0.0; // where not 0, curveDb is still to be taken: that of this detector level, below the knee
 };
 
 // Gains a judged segment's samples in place where the attack is instant:
@@ -70,6 +73,9 @@ struct ReleaseStage
 // Reads and rewrites, unchanged, up to releasePadding doubles past the ring.
 void gainSegment (double* ring, int length, const ClosedSegment& segment, double rate, ReleaseStage& stage) noexcept;
 inline constexpr int releasePadding = 8;
+
+// A detector level in dB, as the judgement converts every one.
+double detectorDecibels (double detector) noexcept;
 
 // The larger of two four-tap sinc estimates, of the peak between a2 and a3
 // (taps a1..a4, four consecutive samples) and between b2 and b3: the
