@@ -178,26 +178,35 @@ HWY_INLINE double releaseGain (double* HWY_RESTRICT x, int n, double held, doubl
         return std::isnormal (target) ? target : 0.0;
     }
 
-    // r, r^2, ... r^lanes, each from two before it: a short chain.
-    static_assert (hn::MaxLanes (hn::ScalableTag<double>()) <= releasePadding);
-    HWY_ALIGN double firstPowers[hn::MaxLanes (d)];
-    firstPowers[0] = r;
-    for (int i = 1; i < lanes; ++i)
-        firstPowers[i] = firstPowers[(i - 1) / 2] * firstPowers[i / 2];
-    const double power = firstPowers[lanes - 1];
+    // r, r^2, ... r^lanes in the lanes, each lane multiplying in r^(2^b)
+    // for every bit b of its index: a short chain, kept in registers.
+    const hn::RebindToSigned<decltype (d)> di;
+    const auto index = hn::Iota (di, 0);
+    auto powers = hn::Set (d, r);
+    double bitPower = r;
+    for (int bit = 1; bit < lanes; bit += bit)
+    {
+        const auto has = hn::RebindMask (d, hn::Ne (hn::And (index, hn::Set (di, bit)), hn::Zero (di)));
+        powers = hn::Mul (powers, hn::IfThenElse (has, hn::Set (d, bitPower), one));
+        bitPower *= bitPower;
+    }
+    const double power = hn::ExtractLane (powers, (size_t) (lanes - 1));
 
     const double seriesScale = gainPerDb * excess * (1.0 - power);
     const auto base = hn::Set (d, target);
     const auto excessV = hn::Set (d, excess);
     const auto step = hn::Set (d, power);
-    auto powers = hn::Load (d, firstPowers);
 
     // A short segment: one vector, its gains straight from the exponential.
     if (n <= lanes)
     {
         const auto y = hn::MulAdd (excessV, powers, base);
         const auto v = hn::LoadU (d, x);
-        const auto gain = hn::Min (hn::Exp (d, hn::Mul (y, hn::Set (d, -gainPerDb))), one);
+        // Relaxing toward no reduction from a small one, as after a limited
+        // moment: the short series does.
+        const auto exponent = hn::Mul (y, hn::Set (d, -gainPerDb));
+        const bool small = target == 0.0 && gainPerDb * excess * r <= largestSeriesExponent;
+        const auto gain = hn::Min (small ? expOfSmall (d, exponent) : hn::Exp (d, exponent), one);
         hn::StoreU (hn::IfThenElse (hn::FirstN (d, (size_t) n), hn::Mul (v, gain), v), d, x);
         const double reduction = hn::ExtractLane (y, (size_t) (n - 1));
         return std::isnormal (reduction) ? reduction : 0.0;
@@ -306,6 +315,30 @@ HWY_INLINE bool mayEstimate (const double* HWY_RESTRICT ring, int length, const 
 // The peak p and its place, the place q before it (where the estimates
 // could count), the sum of squares and the zeros of a segment, over its one
 // or two runs.
+// Measures n < shortSegment samples, x[0..n), but for the peak's place, in
+// vectors over a fixed shortSegment (the ring has that much room past its
+// end), the ones past n counted as 0: no branch on the length.
+HWY_INLINE void measureShort (const double* HWY_RESTRICT x, int n, RunMeasure* out)
+{
+    const hn::ScalableTag<double> d;
+    static_assert (hn::MaxLanes (hn::ScalableTag<double>()) <= shortSegment);
+    const int lanes = (int) hn::Lanes (d);
+    auto sum = hn::Zero (d), top = hn::Zero (d);
+    auto zeros = hn::Eq (sum, hn::Set (d, 1.0));
+    for (int k = 0; k < shortSegment; k += lanes)
+    {
+        const auto inside = hn::FirstN (d, (size_t) std::max (n - k, 0));
+        const auto value = hn::IfThenElseZero (inside, hn::LoadU (d, x + k));
+        const auto a = hn::Abs (value);
+        top = hn::Max (top, hn::IfThenElseZero (hn::Eq (a, a), a)); // NaN counts as 0
+        sum = hn::MulAdd (value, value, sum);
+        zeros = hn::Or (zeros, hn::And (inside, hn::Eq (value, hn::Zero (d))));
+    }
+    out->peak = hn::GetLane (hn::MaxOfLanes (d, top));
+    out->sumSq = hn::GetLane (hn::SumOfLanes (d, sum));
+    out->hasZero = ! hn::AllFalse (d, zeros);
+}
+
 // The first place of `peak` in x[0..n), 0 if it has none.
 HWY_INLINE int placeOf (const double* HWY_RESTRICT x, int n, double peak)
 {
@@ -347,12 +380,26 @@ HWY_INLINE void placeSegment (const double* HWY_RESTRICT ring, int length, Close
     placeBefore (ring, length, s);
 }
 
-// With `placeLater`, a segment of one long run is measured without the
+// With `placeLater`, a segment of one run is measured without the
 // places of its peak and of the one before, which placeSegment finds.
 HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, ClosedSegment& s, bool placeLater = false)
 {
     const int first = s.first, end = s.end;
     RunMeasure a, b; // the run from first, and the one from 0 if the segment wraps
+    if (placeLater && first < end)
+    {
+        if (end - first < shortSegment)
+            measureShort (ring + first, end - first, &a);
+        else
+            measure (ring + first, end - first, &a, false);
+        s.count = end - first;
+        s.peak = a.peak;
+        s.sumSq = a.sumSq;
+        s.hasZero = a.hasZero;
+        s.peakAt = -1;
+        return;
+    }
+
     if (first < end && end - first < shortSegment)
     {
         // One by one, keeping the place the peak held before it last moved;
@@ -377,17 +424,6 @@ HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, Clo
         s.peak = a.peak;
         s.sumSq = a.sumSq;
         s.hasZero = a.hasZero;
-        return;
-    }
-
-    if (placeLater && first < end)
-    {
-        measure (ring + first, end - first, &a, false);
-        s.count = end - first;
-        s.peak = a.peak;
-        s.sumSq = a.sumSq;
-        s.hasZero = a.hasZero;
-        s.peakAt = -1;
         return;
     }
 
@@ -540,8 +576,11 @@ void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const
     for (int i = 0; i < n; ++i)
     {
         ClosedSegment& s = *segments[i];
-        measureSegment (ring, length, s, true);
-        s.releasesOnly = s.count > 0 && judgeReleaseOnly (ring, length, s);
+        // Whether it could be judged alone, by what follows it: the same
+        // however the frames came, so that it is measured the same way.
+        const bool mayReleaseOnly = std::abs (ring[s.end]) * sincTapBound <= s.ceiling.gain && std::abs (s.after) * sincTapBound <= s.ceiling.gain;
+        measureSegment (ring, length, s, mayReleaseOnly);
+        s.releasesOnly = mayReleaseOnly && s.count > 0 && judgeReleaseOnly (ring, length, s);
         if (! s.releasesOnly)
             placeSegment (ring, length, s);
         s.readsBefore = ! s.releasesOnly && i > 0 && (s.peakAt == s.first || s.beforeAt == s.first) && mayEstimate (ring, length, s);
