@@ -64,9 +64,10 @@ void LimiterEngine::setLookahead (int numSamples)
 void LimiterEngine::setRate (double sampleRate) noexcept
 {
     rate = sampleRate;
-    // Kept in double: the truncated 0.1 ms in samples, compared without an
-    // integer conversion that a nonsense rate could overflow.
-    minimumSegment = std::trunc (sampleRate * 0.1 / 1000.0);
+    // The truncated 0.1 ms in frames; a nonsense rate (NaN or vast) closes no segment.
+    const double frames = std::trunc (sampleRate * 0.1 / 1000.0);
+    minimumSpan = frames <= 0.0 ? 0 : frames < 1e9 ? (int) frames
+                                                   : std::numeric_limits<int>::max();
     attackIsInstant = timeCoefficient (sampleRate, engineAttackMs + engineAttackMs) <= negligibleAttack;
 }
 
@@ -81,22 +82,18 @@ void LimiterEngine::walkSegment (int first, int end, Visit&& visit) const noexce
         visit (0, end);
 }
 
-// Ends the open segment of each channel that crossed zero at position w
-// (bit 0 left, bit 1 right), unless it is shorter than the minimum; the
-// sample at w opens the next. Every segment closes here, in time order.
-// Returns the channels whose segment closed, as bits.
-int LimiterEngine::closeSegments (int w, int crossed, double levelDb, int framesLeft, double afterLeft, double afterRight) noexcept
+// Ends the open segment of each channel in `closes` (bit 0 left, bit 1
+// right) at position w; the sample at w opens the next. Every segment closes
+// here, in time order.
+void LimiterEngine::closeSegments (int w, int closes, double levelDb, int framesLeft, double afterLeft, double afterRight) noexcept
 {
-    int closedNow = 0;
     for (int ch = 0; ch < 2; ++ch)
-        if (((crossed >> ch) & 1) != 0 && std::abs ((double) w - (double) segmentStart[ch]) >= minimumSegment)
+        if (((closes >> ch) & 1) != 0)
         {
             closeSegment (ch, segmentStart[ch], w, levelDb, framesLeft, ch == 0 ? afterLeft : afterRight);
             closedFrom[ch] = segmentStart[ch];
             segmentStart[ch] = w;
-            closedNow |= 1 << ch;
         }
-    return closedNow;
 }
 
 // Queues the segment from `start` to `end` (the write position of the frame

@@ -63,7 +63,13 @@ private:
     template <typename Sample, typename Level>
     int takeStretch (const Sample* inLeft, const Sample* inRight, Sample* outLeft, Sample* outRight, int n,
                      const Level& levelDb, bool mono) noexcept;
-    int closeSegments (int w, int crossed, double levelDb, int framesLeft, double afterLeft, double afterRight) noexcept;
+    // The channels (as bits) of `crossed` whose open segment a crossing at w closes.
+    int closing (int w, int crossed) const noexcept
+    {
+        return (int) ((crossed & 1) != 0 && std::abs (w - segmentStart[0]) >= minimumSpan)
+               | (int) ((crossed & 2) != 0 && std::abs (w - segmentStart[1]) >= minimumSpan) << 1;
+    }
+    void closeSegments (int w, int closes, double levelDb, int framesLeft, double afterLeft, double afterRight) noexcept;
     void closeSegment (int channel, int start, int end, double levelDb, int framesLeft, double after) noexcept;
     void processClosedSegments() noexcept;
     // Out of line, so that an engine without an observer pays only the test.
@@ -108,7 +114,7 @@ private:
 
     // Pure functions of the rate and of Level, kept until they change.
     double rate = std::numeric_limits<double>::quiet_NaN();
-    double minimumSegment = 0.0;
+    int minimumSpan = 0; // frames a segment needs to close: 0.1 ms
     bool attackIsInstant = false;
     double ceilingLevelDb = std::numeric_limits<double>::quiet_NaN();
     Ceiling ceiling;
@@ -162,16 +168,18 @@ int LimiterEngine::takeStretch (const Sample* inLeft, const Sample* inRight, Sam
         {
             const int k = __builtin_ctzll (any);
             const int i = word * 64 + k;
+            const int closes = closing (w0 + i, (int) ((left[word] >> k) & 1) | (int) ((right[word] >> k) & 1) << 1);
+            if (closes == 0)
+                continue;
             const double level = (double) levelDb;
-            const int crossed = (int) ((left[word] >> k) & 1) | (int) ((right[word] >> k) & 1) << 1;
-            closedAtEnd = closeSegments (w0 + i, crossed, level, n - i - 1, after (delayedLeft, 0, i), after (delayedRight, 1, i));
-            if (closedAtEnd != 0 && (observer != nullptr || mustProcess))
+            closeSegments (w0 + i, closes, level, n - i - 1, after (delayedLeft, 0, i), after (delayedRight, 1, i));
+            if (observer != nullptr || mustProcess)
             {
                 taken = i + 1;
+                closedAtEnd = closes;
                 levelAtEnd = level;
                 break;
             }
-            closedAtEnd = 0;
         }
 
     for (int k = taken; k < n; ++k)
@@ -218,19 +226,19 @@ void LimiterEngine::takeFrame (Sample inLeft, Sample inRight, Sample* outLeft, S
     const double r = (double) inRight;
     const double delayedLeft = std::exchange (rings[0][(size_t) w], l);
     const double delayedRight = std::exchange (rings[1][(size_t) w], r);
-    const int crossed = (int) crossesZero (l, previous[0]) | (int) (! mono && crossesZero (r, previous[1])) << 1;
+    const int closes = closing (w, (int) crossesZero (l, previous[0]) | (int) (! mono && crossesZero (r, previous[1])) << 1);
     previous[0] = l;
     previous[1] = r;
 
-    if (crossed != 0)
+    if (closes != 0)
     {
         const double level = (double) levelDb;
         const auto after = (size_t) wrap (w + 1);
-        const int closedNow = closeSegments (w, crossed, level, 0, rings[0][after], rings[1][after]);
+        closeSegments (w, closes, level, 0, rings[0][after], rings[1][after]);
         processClosedSegments();
         if (observer != nullptr)
             for (int ch = 0; ch < 2; ++ch)
-                if (((closedNow >> ch) & 1) != 0)
+                if (((closes >> ch) & 1) != 0)
                     tellObserver (ch, level);
         mustProcess = false;
     }
