@@ -6,19 +6,21 @@
 // end, the Level); none of its samples leaves the ring before the stretch
 // ends, and a segment that could not wait that long ends the stretch early.
 // At the end of the stretch the queue is processed, one channel at a time:
-//   1. measure every segment: peak and its first place, the place the peak
-//      held before, sum of squares, zeros;
-//   2. judge them side by side, one segment to a vector lane: crest and
-//      release time, the two sinc estimates where a bound on their taps says
-//      they could pass the ceiling, the detector level and its decibels;
+//   1. measure every segment: peak, sum of squares, zeros, and where its
+//      estimates could count, the peak's first place and the place it held
+//      before;
+//   2. judge them: a segment below the knee whose estimates cannot reach the
+//      ceiling (most, in quiet or released material) only lets the reduction
+//      relax and needs no more; the rest side by side, one segment to a
+//      vector lane: crest and release time, the two sinc estimates, the
+//      detector level and its decibels;
 //   3. gain them in the order they closed: one point of the static curve
 //      for every sample (all share the detector level), and the held
 //      reduction's release toward it in closed form, vectorised.
 // The order of effects is the model's: a segment whose estimate may read
-// the last sample of the segment before it, gained in the same stretch,
-// has its estimates judged again once that sample has its gain. A 10 kHz
-// sine over the ceiling makes such a chain of most of its segments, which
-// no lanes can share.
+// the last sample of the segment before it, gained in the same stretch, is
+// judged only once that sample has its gain. A 10 kHz sine over the ceiling
+// makes such a chain of most of its segments, which no lanes can share.
 
 #include "limiter/LimiterEngine.h"
 
@@ -153,7 +155,7 @@ void LimiterEngine::processClosedSegments() noexcept
         const int ch = s.channel;
         double* const ring = rings[ch].data();
         if (s.readsBefore)
-            judgeAgain (ring, length, s);
+            judgeAfterGain (ring, length, s);
         judgedEstimate[ch] = s.detector;
 
         if (! attackIsInstant)

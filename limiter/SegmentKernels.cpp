@@ -584,7 +584,7 @@ void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const
         if (! s.releasesOnly)
             placeSegment (ring, length, s);
         s.readsBefore = ! s.releasesOnly && i > 0 && (s.peakAt == s.first || s.beforeAt == s.first) && mayEstimate (ring, length, s);
-        if (s.count > 0 && ! s.releasesOnly)
+        if (s.count > 0 && ! s.releasesOnly && ! s.readsBefore)
             measured[judged++] = &s;
         if (judged == lanes || (i + 1 == n && judged > 0))
         {
@@ -594,10 +594,10 @@ void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const
     }
 }
 
-// The estimates, detector level and its decibels of one judged segment
-// again, now that the sample before it has its gain: the same arithmetic as
-// judgeLanes, lane for lane.
-void estimateOne (const double* HWY_RESTRICT ring, int length, ClosedSegment* segment)
+// The judgement of a measured segment whose estimates read the sample
+// before it, once that one has its gain: the same arithmetic as judgeLanes,
+// lane for lane, so the same bits.
+void judgeWaiting (const double* HWY_RESTRICT ring, int length, ClosedSegment* segment)
 {
     ClosedSegment& s = *segment;
     const auto previousPosition = [length] (int c)
@@ -615,7 +615,8 @@ void estimateOne (const double* HWY_RESTRICT ring, int length, ClosedSegment* se
     const double peakE = s.peak + 0.00001;
     const double counted = truePeak > s.ceiling.gain ? truePeak : 0.0;
     s.detector = counted > peakE ? counted : peakE;
-    const hn::ScalableTag<double> d;
+    const hn::CappedTag<double, 1> d;
+    s.releaseMs = hn::GetLane (releaseTimes (d, hn::Set (d, s.peak), hn::Set (d, s.sumSq), hn::Set (d, (double) s.count)));
     s.detectorDb = s.detector < std::numeric_limits<double>::infinity()
                        ? gainLaw::dbPerNeper * hn::GetLane (hn::Log (d, hn::Set (d, s.detector)))
                        : std::numeric_limits<double>::infinity();
@@ -671,7 +672,7 @@ HWY_AFTER_NAMESPACE();
 namespace tolvo
 {
 HWY_EXPORT (judgeAll);
-HWY_EXPORT (estimateOne);
+HWY_EXPORT (judgeWaiting);
 HWY_EXPORT (gain);
 HWY_EXPORT (decibels);
 HWY_EXPORT (sincPeak);
@@ -684,9 +685,9 @@ void judgeSegments (const double* ring, int length, ClosedSegment* const* segmen
     (ring, length, segments, count);
 }
 
-void judgeAgain (const double* ring, int length, ClosedSegment& segment) noexcept
+void judgeAfterGain (const double* ring, int length, ClosedSegment& segment) noexcept
 {
-    HWY_DYNAMIC_DISPATCH (estimateOne)
+    HWY_DYNAMIC_DISPATCH (judgeWaiting)
     (ring, length, &segment);
 }
 

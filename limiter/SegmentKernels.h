@@ -46,12 +46,12 @@ struct ClosedSegment
 // closed: the peak, RMS and sinc estimates of each give its detector level
 // (an estimate counts only above the ceiling) and its release time. The
 // judgements run side by side, one segment to a vector lane; a segment whose
-// estimates may read the last sample of one before it in the list is marked
-// `readsBefore`, to be judged again once that one has been gained.
+// estimates may read the last sample of one before it in the list is only
+// measured and marked `readsBefore`, for judgeAfterGain.
 void judgeSegments (const double* ring, int length, ClosedSegment* const* segments, int count) noexcept;
 
-// Judges a segment's estimates again, once the one before it has been gained.
-void judgeAgain (const double* ring, int length, ClosedSegment& segment) noexcept;
+// Judges a segment marked `readsBefore`, once the one before it has been gained.
+void judgeAfterGain (const double* ring, int length, ClosedSegment& segment) noexcept;
 
 // One channel's release stage where the attack is instant (the smoothed
 // reduction equals the held one), with its coefficient cache.
