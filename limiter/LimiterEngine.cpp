@@ -20,7 +20,8 @@
 // The order of effects is the model's: a segment whose estimate may read
 // the last sample of the segment before it, gained in the same stretch, is
 // judged only once that sample has its gain. A 10 kHz sine over the ceiling
-// makes such a chain of most of its segments, which no lanes can share.
+// makes such a chain of most of its segments, which no lanes can share. A
+// queue too short to fill half the lanes is judged one segment at a time.
 
 #include "limiter/LimiterEngine.h"
 
@@ -154,8 +155,8 @@ void LimiterEngine::processClosedSegments() noexcept
             continue;
         const int ch = s.channel;
         double* const ring = rings[ch].data();
-        if (s.readsBefore)
-            judgeAfterGain (ring, length, s);
+        if (s.late)
+            judgeLate (ring, length, s);
         judgedEstimate[ch] = s.detector;
 
         if (! attackIsInstant)

@@ -583,8 +583,10 @@ void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const
         s.releasesOnly = mayReleaseOnly && s.count > 0 && judgeReleaseOnly (ring, length, s);
         if (! s.releasesOnly)
             placeSegment (ring, length, s);
-        s.readsBefore = ! s.releasesOnly && i > 0 && (s.peakAt == s.first || s.beforeAt == s.first) && mayEstimate (ring, length, s);
-        if (s.count > 0 && ! s.releasesOnly && ! s.readsBefore)
+        // Judged late: where its estimates may read the last sample of the
+        // segment before, or where too few wait to fill half the lanes.
+        s.late = ! s.releasesOnly && (n <= lanes / 2 || (i > 0 && (s.peakAt == s.first || s.beforeAt == s.first) && mayEstimate (ring, length, s)));
+        if (s.count > 0 && ! s.releasesOnly && ! s.late)
             measured[judged++] = &s;
         if (judged == lanes || (i + 1 == n && judged > 0))
         {
@@ -685,7 +687,7 @@ void judgeSegments (const double* ring, int length, ClosedSegment* const* segmen
     (ring, length, segments, count);
 }
 
-void judgeAfterGain (const double* ring, int length, ClosedSegment& segment) noexcept
+void judgeLate (const double* ring, int length, ClosedSegment& segment) noexcept
 {
     HWY_DYNAMIC_DISPATCH (judgeWaiting)
     (ring, length, &segment);

@@ -38,20 +38,20 @@ struct ClosedSegment
     double detector = 0.0; // the level every sample is judged by, linear
     double detectorDb = 0.0;
     double releaseMs = 0.0; // from the crest: 0.01 for a spike to 100 for a flat segment
-    bool readsBefore = false; // its estimates may read the last sample of a segment still to be gained
+    bool late = false; // judged by judgeLate, once the segment before it has its gain
     bool releasesOnly = false; // below the knee, its estimates out of reach: the reduction only relaxes
 };
 
 // Measures and judges segments of one channel's ring, in the order they
 // closed: the peak, RMS and sinc estimates of each give its detector level
 // (an estimate counts only above the ceiling) and its release time. The
-// judgements run side by side, one segment to a vector lane; a segment whose
-// estimates may read the last sample of one before it in the list is only
-// measured and marked `readsBefore`, for judgeAfterGain.
+// judgements run side by side, one segment to a vector lane. A segment whose
+// estimates may read the last sample of one before it in the list, or one
+// of too few to fill the lanes, is only measured and marked `late`.
 void judgeSegments (const double* ring, int length, ClosedSegment* const* segments, int count) noexcept;
 
-// Judges a segment marked `readsBefore`, once the one before it has been gained.
-void judgeAfterGain (const double* ring, int length, ClosedSegment& segment) noexcept;
+// Judges a segment marked `late`, once the one before it has its gain.
+void judgeLate (const double* ring, int length, ClosedSegment& segment) noexcept;
 
 // One channel's release stage where the attack is instant (the smoothed
 // reduction equals the held one), with its coefficient cache.
