@@ -406,18 +406,21 @@ HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, Clo
         // always shortSegment samples (the ring has that much room past its
         // end), the ones past the segment counted as 0, so the loop's end is
         // never mispredicted.
-        int before = 0;
+        const int n = end - first;
+        int before = 0, zeros = 0;
         for (int k = 0; k < shortSegment; ++k)
         {
-            const double x = k < end - first ? ring[first + k] : 0.0;
+            const double stored = ring[first + k];
+            const double x = k < n ? stored : 0.0;
             const double magnitude = std::abs (x);
             const bool rises = magnitude > a.peak;
             before = rises ? a.peakAt : before;
             a.peakAt = rises ? k : a.peakAt;
             a.peak = rises ? magnitude : a.peak;
             a.sumSq += x * x;
-            a.hasZero = a.hasZero || (x == 0.0 && k < end - first);
+            zeros += x == 0.0 ? 1 : 0;
         }
+        a.hasZero = zeros > shortSegment - n; // past the segment, every x counts as 0
         s.count = end - first;
         s.peakAt = first + a.peakAt;
         s.beforeAt = first + before;
