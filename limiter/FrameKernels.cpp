@@ -15,47 +15,42 @@ namespace tolvo::HWY_NAMESPACE
 {
 namespace hn = hwy::HWY_NAMESPACE;
 
+// Stores in[0..n) at ring[0..n), keeps the samples they replace in
+// delayed[0..n) and marks the crossings as bits, all in one pass. The
+// samples before a vector's are read from the input, one lane earlier:
+// from the ring they would wait for the stores just made.
 template <typename T>
-HWY_INLINE void store (const T* HWY_RESTRICT in, double* HWY_RESTRICT ring, double* HWY_RESTRICT delayed, int n)
+HWY_INLINE void store (const T* HWY_RESTRICT in, double* HWY_RESTRICT ring, double* HWY_RESTRICT delayed, double previous, int n,
+                       std::uint64_t* HWY_RESTRICT words)
 {
     const hn::ScalableTag<double> d;
     const hn::Rebind<T, decltype (d)> dt;
     const int lanes = (int) hn::Lanes (d);
+    for (int w = 0; w * 64 < n; ++w)
+        words[w] = 0;
+
+    const auto load = [&] (int at)
+    {
+        if constexpr (std::is_same_v<T, double>)
+            return hn::LoadU (d, in + at);
+        else
+            return hn::PromoteTo (d, hn::LoadU (dt, in + at));
+    };
+    const auto zero = hn::Zero (d);
     int k = 0;
     for (; k + lanes <= n; k += lanes)
     {
         hn::StoreU (hn::LoadU (d, ring + k), d, delayed + k);
-        if constexpr (std::is_same_v<T, double>)
-            hn::StoreU (hn::LoadU (d, in + k), d, ring + k);
-        else
-            hn::StoreU (hn::PromoteTo (d, hn::LoadU (dt, in + k)), d, ring + k);
-    }
-    for (; k < n; ++k)
-    {
-        delayed[k] = ring[k];
-        ring[k] = (double) in[k];
-    }
-}
+        const auto x = load (k);
+        hn::StoreU (x, d, ring + k);
 
-void storeFloat (const float* in, double* ring, double* delayed, int n) { store (in, ring, delayed, n); }
-void storeDouble (const double* in, double* ring, double* delayed, int n) { store (in, ring, delayed, n); }
-
-void crossings (const double* HWY_RESTRICT x, double previous, int n, std::uint64_t* HWY_RESTRICT words)
-{
-    const hn::ScalableTag<double> d;
-    const int lanes = (int) hn::Lanes (d);
-    for (int w = 0; w * 64 < n; ++w)
-        words[w] = 0;
-
-    // The first vector one by one, from `previous`; then whole vectors,
-    // which never straddle two words, as the lanes divide 64.
-    int k = 0;
-    const auto zero = hn::Zero (d);
-    for (; k < n && k < lanes; ++k)
-        words[0] |= (std::uint64_t) crossesZero (x[k], k == 0 ? previous : x[k - 1]) << k;
-    for (; k + lanes <= n; k += lanes)
-    {
-        const auto crossed = hn::Lt (hn::Mul (hn::LoadU (d, x + k), hn::LoadU (d, x + k - 1)), zero); // crossesZero
+        if (k == 0)
+        {
+            for (int i = 0; i < lanes; ++i)
+                words[0] |= (std::uint64_t) crossesZero ((double) in[i], i == 0 ? previous : (double) in[i - 1]) << i;
+            continue;
+        }
+        const auto crossed = hn::Lt (hn::Mul (x, load (k - 1)), zero); // crossesZero
         uint8_t bits[8] = {};
         hn::StoreMaskBits (d, crossed, bits);
         std::uint64_t v = 0;
@@ -64,8 +59,15 @@ void crossings (const double* HWY_RESTRICT x, double previous, int n, std::uint6
         words[k / 64] |= v << (k % 64);
     }
     for (; k < n; ++k)
-        words[k / 64] |= (std::uint64_t) crossesZero (x[k], x[k - 1]) << (k % 64);
+    {
+        delayed[k] = ring[k];
+        ring[k] = (double) in[k];
+        words[k / 64] |= (std::uint64_t) crossesZero (ring[k], k == 0 ? previous : ring[k - 1]) << (k % 64);
+    }
 }
+
+void storeFloat (const float* in, double* ring, double* delayed, double previous, int n, std::uint64_t* words) { store (in, ring, delayed, previous, n, words); }
+void storeDouble (const double* in, double* ring, double* delayed, double previous, int n, std::uint64_t* words) { store (in, ring, delayed, previous, n, words); }
 
 template <typename T>
 HWY_INLINE void put (const double* HWY_RESTRICT delayed, T* HWY_RESTRICT out, int n)
@@ -95,26 +97,20 @@ namespace tolvo
 {
 HWY_EXPORT (storeFloat);
 HWY_EXPORT (storeDouble);
-HWY_EXPORT (crossings);
 HWY_EXPORT (putFloat);
 HWY_EXPORT (putDouble);
 } // namespace tolvo
 using namespace tolvo;
 
-void storeFrames (const float* in, double* ring, double* delayed, int n) noexcept
+void storeFrames (const float* in, double* ring, double* delayed, double previous, int n, std::uint64_t* crossings) noexcept
 {
     HWY_DYNAMIC_DISPATCH (storeFloat)
-    (in, ring, delayed, n);
+    (in, ring, delayed, previous, n, crossings);
 }
-void storeFrames (const double* in, double* ring, double* delayed, int n) noexcept
+void storeFrames (const double* in, double* ring, double* delayed, double previous, int n, std::uint64_t* crossings) noexcept
 {
     HWY_DYNAMIC_DISPATCH (storeDouble)
-    (in, ring, delayed, n);
-}
-void findCrossings (const double* x, double previous, int n, std::uint64_t* words) noexcept
-{
-    HWY_DYNAMIC_DISPATCH (crossings)
-    (x, previous, n, words);
+    (in, ring, delayed, previous, n, crossings);
 }
 void putOut (const double* delayed, float* out, int n) noexcept
 {

@@ -11,14 +11,11 @@
 inline bool crossesZero (double x, double previous) noexcept { return x * previous < 0.0; }
 
 /** Stores in[0..n) at ring[0..n) and keeps the samples they replace in
-    delayed[0..n). */
-void storeFrames (const float* in, double* ring, double* delayed, int n) noexcept;
-void storeFrames (const double* in, double* ring, double* delayed, int n) noexcept;
-
-/** Sets bit k % 64 of words[k / 64] where x[k] * x[k - 1] < 0 (x[-1] being
-    `previous`): a crossing, which a sample of exactly 0 never makes. Clears
-    the rest of each word it writes. */
-void findCrossings (const double* x, double previous, int n, std::uint64_t* words) noexcept;
+    delayed[0..n); sets bit k % 64 of crossings[k / 64] where in[k] crosses
+    zero coming from in[k - 1] (in[-1] being `previous`), and clears the
+    rest of each word it writes. */
+void storeFrames (const float* in, double* ring, double* delayed, double previous, int n, std::uint64_t* crossings) noexcept;
+void storeFrames (const double* in, double* ring, double* delayed, double previous, int n, std::uint64_t* crossings) noexcept;
 
 /** out[k] = delayed[k] for k < n, rounded to the output's type. */
 void putOut (const double* delayed, float* out, int n) noexcept;

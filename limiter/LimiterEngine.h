@@ -149,11 +149,10 @@ int LimiterEngine::takeStretch (const Sample* inLeft, const Sample* inRight, Sam
     }
     else
     {
-        storeFrames (inLeft, ringLeft, delayedLeft, n);
-        storeFrames (inRight, ringRight, delayedRight, n);
-        findCrossings (ringLeft, previous[0], n, left);
-        if (! mono)
-            findCrossings (ringRight, previous[1], n, right);
+        storeFrames (inLeft, ringLeft, delayedLeft, previous[0], n, left);
+        storeFrames (inRight, ringRight, delayedRight, previous[1], n, right);
+        if (mono)
+            std::fill (std::begin (right), std::end (right), 0);
     }
 
     // The sample after a frame's own stood in the ring until the next frame.
