@@ -146,45 +146,54 @@ void LimiterEngine::processClosedSegments() noexcept
         if (counts[ch] > 0)
             judgeSegments (rings[ch].data(), length, byChannel[ch], counts[ch]);
 
-    // A curve point left to take, per channel: only the last segment's is kept.
-    double curveOf[2] {};
-    for (int i = 0; i < numClosed; ++i)
+    if (! attackIsInstant)
     {
-        ClosedSegment& s = closed[i];
-        if (s.count == 0)
-            continue;
-        const int ch = s.channel;
-        double* const ring = rings[ch].data();
-        if (s.late)
-            judgeLate (ring, length, s);
-        judgedEstimate[ch] = s.detector;
-
-        if (! attackIsInstant)
+        for (int i = 0; i < numClosed; ++i)
         {
-            curveOf[ch] = 0.0;
+            ClosedSegment& s = closed[i];
+            if (s.count == 0)
+                continue;
+            const int ch = s.channel;
+            double* const ring = rings[ch].data();
+            if (s.late)
+                judgeLate (ring, length, s);
+            judgedEstimate[ch] = s.detector;
             walkSegment (s.first, s.end, [&] (int from, int to)
                          {
                              for (int k = from; k < to; ++k)
                                  ring[k] = applyGainComputer (ch, ring[k], s.detector, rate, 1.0, 1.0, s.ceiling.thresholdDb,
                                                               engineRatio, engineAttackMs, s.releaseMs, engineKneeDb); });
-            continue;
         }
-
-        ReleaseStage stage { heldReductionDb[ch], releaseTimeMs[ch], releaseCoefficient[ch], coefficientSampleRate[ch], previousCurveDb[ch] };
-        gainSegment (ring, length, s, rate, stage);
-        curveOf[ch] = stage.curveOf;
-
-        // The attack's cache is kept as the general law would leave it.
-        coefficientFor (ch, rate, engineAttackMs, attackTimeMs, attackCoefficient);
-        heldReductionDb[ch] = smoothedReductionDb[ch] = stage.heldDb;
-        releaseTimeMs[ch] = stage.timeMs;
-        releaseCoefficient[ch] = stage.coefficient;
-        coefficientSampleRate[ch] = stage.rate;
-        previousCurveDb[ch] = stage.curveDb;
+        numClosed = 0;
+        return;
     }
+
+    ReleaseStage stages[2];
     for (int ch = 0; ch < 2; ++ch)
-        if (curveOf[ch] != 0.0)
-            previousCurveDb[ch] = flush (detectorDecibels (curveOf[ch])); // below the knee, the curve is the level
+        stages[ch] = { heldReductionDb[ch], releaseTimeMs[ch], releaseCoefficient[ch], coefficientSampleRate[ch], previousCurveDb[ch] };
+    double* const ringData[2] { rings[0].data(), rings[1].data() };
+    gainSegments (ringData, length, closed, numClosed, rate, stages);
+
+    bool gained[2] {};
+    for (int i = 0; i < numClosed; ++i)
+        if (closed[i].count > 0)
+        {
+            gained[closed[i].channel] = true;
+            judgedEstimate[closed[i].channel] = closed[i].detector;
+        }
+    for (int ch = 0; ch < 2; ++ch)
+        if (gained[ch])
+        {
+            // The attack's cache is kept as the general law would leave it.
+            coefficientFor (ch, rate, engineAttackMs, attackTimeMs, attackCoefficient);
+            const ReleaseStage& stage = stages[ch];
+            heldReductionDb[ch] = smoothedReductionDb[ch] = stage.heldDb;
+            releaseTimeMs[ch] = stage.timeMs;
+            releaseCoefficient[ch] = stage.coefficient;
+            coefficientSampleRate[ch] = stage.rate;
+            // Below the knee the curve is the level, taken only for the last segment.
+            previousCurveDb[ch] = stage.curveOf != 0.0 ? flush (detectorDecibels (stage.curveOf)) : stage.curveDb;
+        }
     numClosed = 0;
 }
 

@@ -670,6 +670,20 @@ void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment* segment, 
     stage->curveDb = lastIsZero ? zero.curveDb : live.curveDb;
     stage->curveOf = s.releasesOnly && ! lastIsZero ? s.detector : 0.0;
 }
+
+void gainAll (double* const* rings, int length, ClosedSegment* segments, int count, double rate, ReleaseStage* stages)
+{
+    for (int i = 0; i < count; ++i)
+    {
+        ClosedSegment& s = segments[i];
+        if (s.count == 0)
+            continue;
+        double* const ring = rings[s.channel];
+        if (s.late)
+            judgeWaiting (ring, length, &s);
+        gain (ring, length, &s, rate, &stages[s.channel]);
+    }
+}
 } // namespace tolvo::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
 
@@ -678,7 +692,7 @@ namespace tolvo
 {
 HWY_EXPORT (judgeAll);
 HWY_EXPORT (judgeWaiting);
-HWY_EXPORT (gain);
+HWY_EXPORT (gainAll);
 HWY_EXPORT (decibels);
 HWY_EXPORT (sincPeak);
 } // namespace tolvo
@@ -696,10 +710,10 @@ void judgeLate (const double* ring, int length, ClosedSegment& segment) noexcept
     (ring, length, &segment);
 }
 
-void gainSegment (double* ring, int length, const ClosedSegment& segment, double rate, ReleaseStage& stage) noexcept
+void gainSegments (double* const* rings, int length, ClosedSegment* segments, int count, double rate, ReleaseStage* stages) noexcept
 {
-    HWY_DYNAMIC_DISPATCH (gain)
-    (ring, length, &segment, rate, &stage);
+    HWY_DYNAMIC_DISPATCH (gainAll)
+    (rings, length, segments, count, rate, stages);
 }
 
 double detectorDecibels (double detector) noexcept

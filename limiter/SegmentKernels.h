@@ -65,13 +65,15 @@ struct ReleaseStage
     double curveOf = 0.0; // where not 0, curveDb is still to be taken: that of this detector level, below the knee
 };
 
-// Gains a judged segment's samples in place where the attack is instant:
-// all non-zero samples share one point of the static curve, and the held
-// reduction y = max(xL, (1 - r) xL + r h) runs in closed form toward it,
-// y_k = xL + r^(k+1) (h - xL). A sample of exactly 0 has a point of its own,
-// so where that point differs, each such sample is a run of its own.
+// Gains the measured segments (those of count 0 aside) in place where the
+// attack is instant, in the order they closed, judging those marked `late`
+// on the way; stages[c] is channel c's release stage. All non-zero samples
+// of a segment share one point of the static curve, and the held reduction
+// y = max(xL, (1 - r) xL + r h) runs in closed form toward it,
+// y_k = xL + r^(k+1) (h - xL). A sample of exactly 0 has a point of its
+// own, so where that point differs, each such sample is a run of its own.
 // Reads and rewrites, unchanged, up to releasePadding doubles past the ring.
-void gainSegment (double* ring, int length, const ClosedSegment& segment, double rate, ReleaseStage& stage) noexcept;
+void gainSegments (double* const* rings, int length, ClosedSegment* segments, int count, double rate, ReleaseStage* stages) noexcept;
 inline constexpr int releasePadding = 8;
 
 // A detector level in dB, as the judgement converts every one.
