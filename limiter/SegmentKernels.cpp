@@ -662,9 +662,14 @@ void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment* segment, 
             i = k;
         }
     };
-    gainRun (s.first, s.first <= s.end ? s.end : length);
-    if (s.first > s.end && s.end > 0)
-        gainRun (0, s.end);
+    if (! zerosApart && s.first < s.end)
+        held = releaseGain (ring + s.first, s.end - s.first, held, live.reductionDb, r); // most segments: one run
+    else
+    {
+        gainRun (s.first, s.first <= s.end ? s.end : length);
+        if (s.first > s.end && s.end > 0)
+            gainRun (0, s.end);
+    }
 
     stage->heldDb = held;
     stage->curveDb = lastIsZero ? zero.curveDb : live.curveDb;
