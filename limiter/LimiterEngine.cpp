@@ -85,49 +85,17 @@ void LimiterEngine::walkSegment (int first, int end, Visit&& visit) const noexce
         visit (0, end);
 }
 
-// Ends the open segment of each channel in `closes` (bit 0 left, bit 1
-// right) at position w; the sample at w opens the next. Every segment closes
-// here, in time order.
-void LimiterEngine::closeSegments (int w, int closes, double levelDb, int framesLeft, double afterLeft, double afterRight) noexcept
+// The ceiling as the gain law reads it, at a new Level.
+void LimiterEngine::setCeiling (double levelDb) noexcept
 {
-    for (int ch = 0; ch < 2; ++ch)
-        if (((closes >> ch) & 1) != 0)
-        {
-            closeSegment (ch, segmentStart[ch], w, levelDb, framesLeft, ch == 0 ? afterLeft : afterRight);
-            closedFrom[ch] = segmentStart[ch];
-            segmentStart[ch] = w;
-        }
-}
-
-// Queues the segment from `start` to `end` (the write position of the frame
-// that closed it) with what its judgement reads that the frames after it
-// overwrite: `after`, the sample two past its end, and the ceiling. It
-// cannot wait where the rest of the stretch (framesLeft) could reach its
-// samples, where the queue has no room for the next frame's two, or where the
-// attack takes the general law.
-void LimiterEngine::closeSegment (int channel, int start, int end, double levelDb, int framesLeft, double after) noexcept
-{
-    if (! (levelDb == ceilingLevelDb))
-    {
-        ceilingLevelDb = levelDb;
-        ceiling.gain = gainFromDb (levelDb);
-        ceiling.thresholdDb = flush (levelDb);
-        ceiling.silent = staticCurve (-160.0, flush (levelDb), engineRatio, engineKneeDb);
-        // The knee starts (W / 2) dB under the threshold; the margin dwarfs the logarithm's rounding.
-        ceiling.quietBelow = ceiling.silent.reductionDb == 0.0
-                                 ? gainFromDb (ceiling.thresholdDb - (engineKneeDb + 0.01) / 2.0) * (1.0 - 1e-9)
-                                 : 0.0;
-    }
-
-    ClosedSegment& s = closed[numClosed++];
-    s.channel = channel;
-    s.first = (start >= length || start < 0) ? 0 : start;
-    s.end = end;
-    s.after = after;
-    s.ceiling = ceiling;
-
-    const int span = s.first <= end ? end - s.first : length - s.first + end;
-    mustProcess = mustProcess || numClosed + 2 > maxClosed || ! attackIsInstant || span + framesLeft + 2 > length;
+    ceilingLevelDb = levelDb;
+    ceiling.gain = gainFromDb (levelDb);
+    ceiling.thresholdDb = flush (levelDb);
+    ceiling.silent = staticCurve (-160.0, flush (levelDb), engineRatio, engineKneeDb);
+    // The knee starts (W / 2) dB under the threshold; the margin dwarfs the logarithm's rounding.
+    ceiling.quietBelow = ceiling.silent.reductionDb == 0.0
+                             ? gainFromDb (ceiling.thresholdDb - (engineKneeDb + 0.01) / 2.0) * (1.0 - 1e-9)
+                             : 0.0;
 }
 
 // Judges the waiting segments, side by side per channel, then gains each in

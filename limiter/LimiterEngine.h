@@ -70,7 +70,7 @@ private:
                | (int) ((crossed & 2) != 0 && std::abs (w - segmentStart[1]) >= minimumSpan) << 1;
     }
     void closeSegments (int w, int closes, double levelDb, int framesLeft, double afterLeft, double afterRight) noexcept;
-    void closeSegment (int channel, int start, int end, double levelDb, int framesLeft, double after) noexcept;
+    [[gnu::noinline]] void setCeiling (double levelDb) noexcept;
     void processClosedSegments() noexcept;
     // Out of line, so that an engine without an observer pays only the test.
     [[gnu::noinline, gnu::cold]] void tellObserver (int channel, double levelDb) const noexcept;
@@ -119,6 +119,35 @@ private:
     double ceilingLevelDb = std::numeric_limits<double>::quiet_NaN();
     Ceiling ceiling;
 };
+
+// Ends the open segment of each channel in `closes` (bit 0 left, bit 1
+// right) at position w; the sample at w opens the next. Every segment closes
+// here, in time order, and is queued with what its judgement reads that the
+// frames after it overwrite: the sample two past its end (`afterLeft`,
+// `afterRight`) and the ceiling. It cannot wait where the rest of the
+// stretch (framesLeft) could reach its samples, where the queue has no room
+// for the next frame's two, or where the attack takes the general law.
+inline void LimiterEngine::closeSegments (int w, int closes, double levelDb, int framesLeft, double afterLeft, double afterRight) noexcept
+{
+    if (! (levelDb == ceilingLevelDb))
+        setCeiling (levelDb);
+    for (int ch = 0; ch < 2; ++ch)
+        if (((closes >> ch) & 1) != 0)
+        {
+            const int start = segmentStart[ch];
+            ClosedSegment& s = closed[numClosed++];
+            s.channel = ch;
+            s.first = (start >= length || start < 0) ? 0 : start;
+            s.end = w;
+            s.after = ch == 0 ? afterLeft : afterRight;
+            s.ceiling = ceiling;
+
+            const int span = s.first <= w ? w - s.first : length - s.first + w;
+            mustProcess = mustProcess || numClosed + 2 > maxClosed || ! attackIsInstant || span + framesLeft + 2 > length;
+            closedFrom[ch] = start;
+            segmentStart[ch] = w;
+        }
+}
 
 // Takes up to n frames from the write position, which stay inside the ring:
 // stores them, keeping the frames they replace; finds the crossings and
