@@ -602,7 +602,7 @@ void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const
 // The judgement of a measured segment whose estimates read the sample
 // before it, once that one has its gain: the same arithmetic as judgeLanes,
 // lane for lane, so the same bits.
-void judgeWaiting (const double* HWY_RESTRICT ring, int length, ClosedSegment* segment)
+HWY_INLINE void judgeOneLate (const double* HWY_RESTRICT ring, int length, ClosedSegment* segment)
 {
     ClosedSegment& s = *segment;
     const auto previousPosition = [length] (int c)
@@ -633,7 +633,7 @@ double decibels (double detector)
     return gainLaw::dbPerNeper * hn::GetLane (hn::Log (d, hn::Set (d, detector)));
 }
 
-void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment* segment, double rate, ReleaseStage* stage)
+HWY_INLINE void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment* segment, double rate, ReleaseStage* stage)
 {
     using namespace gainLaw;
     const ClosedSegment& s = *segment;
@@ -676,6 +676,8 @@ void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment* segment, 
     stage->curveOf = s.releasesOnly && ! lastIsZero ? s.detector : 0.0;
 }
 
+void judgeWaiting (const double* HWY_RESTRICT ring, int length, ClosedSegment* segment) { judgeOneLate (ring, length, segment); }
+
 void gainAll (double* const* rings, int length, ClosedSegment* segments, int count, double rate, ReleaseStage* stages)
 {
     for (int i = 0; i < count; ++i)
@@ -685,7 +687,7 @@ void gainAll (double* const* rings, int length, ClosedSegment* segments, int cou
             continue;
         double* const ring = rings[s.channel];
         if (s.late)
-            judgeWaiting (ring, length, &s);
+            judgeOneLate (ring, length, &s);
         gain (ring, length, &s, rate, &stages[s.channel]);
     }
 }

@@ -1,7 +1,8 @@
 // The LimiterEngine against ReferenceLimiter, the engine as first written:
 // every output sample within 1e-12 over a corpus of program-like material,
 // a 20 Hz sine at 0 dBFS, sines whose half-waves outlast the ring or are
-// shorter than the shortest segment, clicks, gaps of silence and bad values,
+// shorter than the shortest segment, quiet segments lifted over the ceiling
+// by the loud sample before them, clicks, gaps of silence and bad values,
 // at every common rate and one far above them, mono and stereo, with Level
 // moving inside half-waves, the rings re-sized, the calls paused in
 // mid-stream and the stream cut into blocks of many sizes.
@@ -65,6 +66,22 @@ std::vector<double> clicksAndGaps (int frames, unsigned seed)
     return x;
 }
 
+// A half-wave that ends on a sample near 0 dBFS, then a quiet segment (two
+// short half-waves merged) whose estimate, reading that sample, passes the
+// ceiling: judged by its own samples alone, it would seem far under it.
+std::vector<double> quietAfterLoud (int frames)
+{
+    static const double loud[] = { 0.3, 0.6, 0.9, 0.98 }, quiet[] = { -0.58, -0.58, 0.5, 0.5 };
+    std::vector<double> x ((size_t) frames);
+    for (int i = 0; i < frames; ++i)
+    {
+        const int k = i % 8;
+        const double sign = (i / 8) % 2 == 0 ? 1.0 : -1.0;
+        x[(size_t) i] = sign * (k < 4 ? loud[k] : quiet[k - 4]);
+    }
+    return x;
+}
+
 // `seconds` of material per second of the full corpus.
 Corpus makeCorpus (double rate, double seconds, bool withBadValues)
 {
@@ -80,6 +97,7 @@ Corpus makeCorpus (double rate, double seconds, bool withBadValues)
     // Half-waves shorter than the shortest segment, over the ceiling: chains
     // of segments each judged by the last, gained sample of the one before.
     append (c, sine (2.0, 10000.0, second / 8, rate), sine (1.2, 7000.0, second / 8, rate, 0.5));
+    append (c, quietAfterLoud (second / 16), quietAfterLoud (second / 16));
 
     if (withBadValues)
     {
