@@ -152,7 +152,7 @@ constexpr double largestSeriesExponent = 1.0 / 64.0;
 // exceed it; each sample is multiplied by 10^(-y_k / 20). Returns the
 // reduction after the last sample, flushed to 0 unless normal. Reads and
 // rewrites, unchanged, up to releasePadding samples past x[n).
-HWY_INLINE double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, double r)
+HWY_INLINE double releaseGain (double* HWY_RESTRICT x, int n, double held, double target, double r, HeldGain& hold)
 {
     using gainLaw::gainPerDb;
     const double excess = held > target ? held - target : 0.0;
@@ -169,7 +169,13 @@ HWY_INLINE double releaseGain (double* HWY_RESTRICT x, int n, double held, doubl
     // gain for every sample.
     if (excess == 0.0)
     {
-        const auto gain = hn::Min (hn::Exp (d, hn::Set (d, -gainPerDb * target)), one);
+        // A steady tone holds the same reduction segment after segment.
+        if (! (target == hold.reductionDb))
+        {
+            hold.reductionDb = target;
+            hold.gain = hn::GetLane (hn::Min (hn::Exp (d, hn::Set (d, -gainPerDb * target)), one));
+        }
+        const auto gain = hn::Set (d, hold.gain);
         for (int k = 0; k < n; k += lanes)
         {
             const auto v = hn::LoadU (d, x + k);
@@ -649,6 +655,7 @@ HWY_INLINE void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment
     const double r = stage->coefficient;
 
     double held = flush (stage->heldDb);
+    HeldGain hold = stage->hold;
     const auto gainRun = [&] (int from, int to)
     {
         for (int i = from; i < to; ++i)
@@ -656,14 +663,14 @@ HWY_INLINE void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment
             int k = zerosApart ? i : to;
             while (k < to && ring[k] != 0.0)
                 ++k;
-            held = releaseGain (ring + i, k - i, held, live.reductionDb, r);
+            held = releaseGain (ring + i, k - i, held, live.reductionDb, r, hold);
             if (k < to)
-                held = releaseGain (ring + k, 1, held, zero.reductionDb, r);
+                held = releaseGain (ring + k, 1, held, zero.reductionDb, r, hold);
             i = k;
         }
     };
     if (! zerosApart && s.first < s.end)
-        held = releaseGain (ring + s.first, s.end - s.first, held, live.reductionDb, r); // most segments: one run
+        held = releaseGain (ring + s.first, s.end - s.first, held, live.reductionDb, r, hold); // most segments: one run
     else
     {
         gainRun (s.first, s.first <= s.end ? s.end : length);
@@ -672,6 +679,7 @@ HWY_INLINE void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment
     }
 
     stage->heldDb = held;
+    stage->hold = hold;
     stage->curveDb = lastIsZero ? zero.curveDb : live.curveDb;
     stage->curveOf = s.releasesOnly && ! lastIsZero ? s.detector : 0.0;
 }

@@ -2,6 +2,8 @@
 
 #include "limiter/GainLaw.h"
 
+#include <limits>
+
 // The work on closed segments, vectorised for the best instruction set the
 // processor offers (chosen on the first call): measuring and judging them,
 // several side by side, and gaining their samples.
@@ -53,6 +55,13 @@ void judgeSegments (const double* ring, int length, ClosedSegment* const* segmen
 // Judges a segment marked `late`, once the one before it has its gain.
 void judgeLate (const double* ring, int length, ClosedSegment& segment) noexcept;
 
+// The gain of a held reduction, kept while the reduction holds.
+struct HeldGain
+{
+    double reductionDb = std::numeric_limits<double>::quiet_NaN();
+    double gain = 1.0;
+};
+
 // One channel's release stage where the attack is instant (the smoothed
 // reduction equals the held one), with its coefficient cache.
 struct ReleaseStage
@@ -63,6 +72,7 @@ struct ReleaseStage
     double rate = 0.0; // of `coefficient`
     double curveDb = 0.0; // the static curve at the last sample gained
     double curveOf = 0.0; // where not 0, curveDb is still to be taken: that of this detector level, below the knee
+    HeldGain hold; // for this stretch
 };
 
 // Gains the measured segments (those of count 0 aside) in place where the
