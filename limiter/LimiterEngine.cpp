@@ -138,7 +138,13 @@ void LimiterEngine::processClosedSegments() noexcept
 
     ReleaseStage stages[2];
     for (int ch = 0; ch < 2; ++ch)
-        stages[ch] = { heldReductionDb[ch], releaseTimeMs[ch], releaseCoefficient[ch], coefficientSampleRate[ch], previousCurveDb[ch] };
+    {
+        stages[ch].heldDb = heldReductionDb[ch];
+        stages[ch].timeMs = releaseTimeMs[ch];
+        stages[ch].coefficient = releaseCoefficient[ch];
+        stages[ch].rate = coefficientSampleRate[ch];
+        stages[ch].curveDb = previousCurveDb[ch];
+    }
     double* const ringData[2] { rings[0].data(), rings[1].data() };
     gainSegments (ringData, length, closed, numClosed, rate, stages);
 
