@@ -658,15 +658,19 @@ HWY_INLINE void gain (double* HWY_RESTRICT ring, int length, const ClosedSegment
     HeldGain hold = stage->hold;
     const auto gainRun = [&] (int from, int to)
     {
-        for (int i = from; i < to; ++i)
+        // Alternate runs of non-zero samples and of zeros (silence after a
+        // sound, say), each run with its point of the curve.
+        for (int i = from; i < to;)
         {
             int k = zerosApart ? i : to;
             while (k < to && ring[k] != 0.0)
                 ++k;
             held = releaseGain (ring + i, k - i, held, live.reductionDb, r, hold);
-            if (k < to)
-                held = releaseGain (ring + k, 1, held, zero.reductionDb, r, hold);
-            i = k;
+            int z = k;
+            while (z < to && ring[z] == 0.0)
+                ++z;
+            held = releaseGain (ring + k, z - k, held, zero.reductionDb, r, hold);
+            i = z;
         }
     };
     if (! zerosApart && s.first < s.end)
