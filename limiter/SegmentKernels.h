@@ -30,7 +30,7 @@ struct ClosedSegment
 
     // Measured.
     int count = 0; // positions walked; nothing below is set when 0
-    int peakAt = 0; // p: the first position of the largest |x|
+    int peakAt = 0; // p: the first position of the largest |x| (first where no estimate needs it)
     int beforeAt = 0; // q: where the largest |x| before p first occurs (sought only where an estimate could count), else first
     double peak = 0.0; // NaN left out
     double sumSq = 0.0;
@@ -38,9 +38,9 @@ struct ClosedSegment
 
     // Judged.
     double detector = 0.0; // the level every sample is judged by, linear
-    double detectorDb = 0.0;
+    double detectorDb = 0.0; // not taken where releasesOnly
     double releaseMs = 0.0; // from the crest: 0.01 for a spike to 100 for a flat segment
-    bool late = false; // judged by judgeLate, once the segment before it has its gain
+    bool late = false; // judged by judgeLate or gainSegments, once the segment before it has its gain
     bool releasesOnly = false; // below the knee, its estimates out of reach: the reduction only relaxes
 };
 
