@@ -318,9 +318,6 @@ HWY_INLINE bool mayEstimate (const double* HWY_RESTRICT ring, int length, const 
     return ! (reach * sincTapBound <= s.ceiling.gain);
 }
 
-// The peak p and its place, the place q before it (where the estimates
-// could count), the sum of squares and the zeros of a segment, over its one
-// or two runs.
 // Measures n < shortSegment samples, x[0..n), but for the peak's place, in
 // vectors over a fixed shortSegment (the ring has that much room past its
 // end), the ones past n counted as 0: no branch on the length.
@@ -386,8 +383,10 @@ HWY_INLINE void placeSegment (const double* HWY_RESTRICT ring, int length, Close
     placeBefore (ring, length, s);
 }
 
-// With `placeLater`, a segment of one run is measured without the
-// places of its peak and of the one before, which placeSegment finds.
+// The peak p and its place, the place q before it (where the estimates
+// could count), the sum of squares and the zeros of a segment, over its one
+// or two runs. With `placeLater`, a segment of one run is measured without
+// the places of its peak and of the one before, which placeSegment finds.
 HWY_INLINE void measureSegment (const double* HWY_RESTRICT ring, int length, ClosedSegment& s, bool placeLater = false)
 {
     const int first = s.first, end = s.end;
@@ -605,9 +604,9 @@ void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const
     }
 }
 
-// The judgement of a measured segment whose estimates read the sample
-// before it, once that one has its gain: the same arithmetic as judgeLanes,
-// lane for lane, so the same bits.
+// The judgement of a measured segment marked late, once the one before it
+// has its gain: the same arithmetic as judgeLanes, lane for lane, so the
+// same bits.
 HWY_INLINE void judgeOneLate (const double* HWY_RESTRICT ring, int length, ClosedSegment* segment)
 {
     ClosedSegment& s = *segment;
