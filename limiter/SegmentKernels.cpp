@@ -61,6 +61,24 @@ namespace tolvo::HWY_NAMESPACE
 {
 namespace hn = hwy::HWY_NAMESPACE;
 
+// The first place of `peak` in x[0..n), 0 if it has none.
+HWY_INLINE int placeOf (const double* HWY_RESTRICT x, int n, double peak)
+{
+    const hn::ScalableTag<double> d;
+    const int lanes = (int) hn::Lanes (d);
+    int k = 0;
+    for (; k + lanes <= n; k += lanes)
+    {
+        const intptr_t at = hn::FindFirstTrue (d, hn::Eq (hn::Abs (hn::LoadU (d, x + k)), hn::Set (d, peak)));
+        if (at >= 0)
+            return k + (int) at;
+    }
+    for (; k < n; ++k)
+        if (std::abs (x[k]) == peak)
+            return k;
+    return 0;
+}
+
 // Measures x[0..n) into out. Written in place: a returned copy would be read
 // back wider than it was stored, which stalls.
 // Without `findPlace`, the peak's place is left unknown.
@@ -102,15 +120,7 @@ HWY_INLINE void measure (const double* HWY_RESTRICT x, int n, RunMeasure* out, b
         m.sumSq = hn::GetLane (hn::SumOfLanes (d, hn::Add (sum0, sum1)));
         m.hasZero = ! hn::AllFalse (d, zeros);
         if (findPlace && m.peak > 0.0)
-            for (int j = 0; j < k; j += lanes)
-            {
-                const intptr_t at = hn::FindFirstTrue (d, hn::Eq (hn::Abs (hn::LoadU (d, x + j)), hn::Set (d, m.peak)));
-                if (at >= 0)
-                {
-                    m.peakAt = j + (int) at;
-                    break;
-                }
-            }
+            m.peakAt = placeOf (x, k, m.peak); // a larger one in the tail below moves it
     }
 
     for (; k < n; ++k)
@@ -340,24 +350,6 @@ HWY_INLINE void measureShort (const double* HWY_RESTRICT x, int n, RunMeasure* o
     out->peak = hn::GetLane (hn::MaxOfLanes (d, top));
     out->sumSq = hn::GetLane (hn::SumOfLanes (d, sum));
     out->hasZero = ! hn::AllFalse (d, zeros);
-}
-
-// The first place of `peak` in x[0..n), 0 if it has none.
-HWY_INLINE int placeOf (const double* HWY_RESTRICT x, int n, double peak)
-{
-    const hn::ScalableTag<double> d;
-    const int lanes = (int) hn::Lanes (d);
-    int k = 0;
-    for (; k + lanes <= n; k += lanes)
-    {
-        const intptr_t at = hn::FindFirstTrue (d, hn::Eq (hn::Abs (hn::LoadU (d, x + k)), hn::Set (d, peak)));
-        if (at >= 0)
-            return k + (int) at;
-    }
-    for (; k < n; ++k)
-        if (std::abs (x[k]) == peak)
-            return k;
-    return 0;
 }
 
 // The place q before the peak p of a segment of one run, where its
