@@ -288,7 +288,7 @@ HWY_INLINE V sincPeaks (D d, V a1, V a2, V a3, V a4, V b1, V b2, V b3, V b4)
 // each point's sum is formed in the same order, so the result is the same to
 // the bit. A padded point's estimate is 0 (or NaN, which is dropped like a
 // NaN tap's), never more than a real one.
-double sincPeak (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4)
+HWY_INLINE double sincPeakOne (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4)
 {
     const hn::ScalableTag<double> d;
     const size_t lanes = hn::Lanes (d);
@@ -309,6 +309,11 @@ double sincPeak (double a1, double a2, double a3, double a4, double b1, double b
         return m;
     };
     return hn::GetLane (hn::MaxOfLanes (d, hn::Max (most (a1, a2, a3, a4), most (b1, b2, b3, b4))));
+}
+
+double sincPeak (double a1, double a2, double a3, double a4, double b1, double b2, double b3, double b4)
+{
+    return sincPeakOne (a1, a2, a3, a4, b1, b2, b3, b4);
 }
 
 // Whether the segment's estimates could count, by the bound on their taps
@@ -585,7 +590,8 @@ void judgeAll (const double* HWY_RESTRICT ring, int length, ClosedSegment* const
             placeSegment (ring, length, s);
         // Judged late: where its estimates may read the last sample of the
         // segment before, or where too few wait to fill half the lanes.
-        s.late = ! s.releasesOnly && (n <= lanes / 2 || (i > 0 && (s.peakAt == s.first || s.beforeAt == s.first) && mayEstimate (ring, length, s)));
+        s.chained = ! s.releasesOnly && i > 0 && (s.peakAt == s.first || s.beforeAt == s.first) && mayEstimate (ring, length, s);
+        s.late = ! s.releasesOnly && (n <= lanes / 2 || s.chained);
         if (s.count > 0 && ! s.releasesOnly && ! s.late)
             measured[judged++] = &s;
         if (judged == lanes || (i + 1 == n && judged > 0))
@@ -606,14 +612,24 @@ HWY_INLINE void judgeOneLate (const double* HWY_RESTRICT ring, int length, Close
     { return c == 0 ? length - 1 : c - 1; };
     const auto wrap = [length] (int c)
     { return c >= length ? c - length : c; };
-    const int afterAt = wrap (s.end + 1);
-    const auto tap = [&] (int c)
-    { return c == afterAt ? s.after : ring[c]; };
     const int p = s.peakAt, q = s.beforeAt;
-    const double truePeak = mayEstimate (ring, length, s)
-                                ? sincPeak (tap (previousPosition (p)), ring[p], tap (wrap (p + 1)), tap (wrap (p + 2)),
-                                            tap (previousPosition (q)), ring[q], tap (wrap (q + 1)), tap (wrap (q + 2)))
-                                : 0.0;
+    double truePeak = 0.0;
+    if (s.chained || mayEstimate (ring, length, s))
+    {
+        // Most often every tap lies inside the ring and before the sample
+        // two past the end, which later frames overwrote.
+        const int low = p < q ? p : q, high = p < q ? q : p;
+        if (low > 0 && high + 2 <= s.end)
+            truePeak = sincPeakOne (ring[p - 1], ring[p], ring[p + 1], ring[p + 2], ring[q - 1], ring[q], ring[q + 1], ring[q + 2]);
+        else
+        {
+            const int afterAt = wrap (s.end + 1);
+            const auto tap = [&] (int c)
+            { return c == afterAt ? s.after : ring[c]; };
+            truePeak = sincPeakOne (tap (previousPosition (p)), ring[p], tap (wrap (p + 1)), tap (wrap (p + 2)),
+                                    tap (previousPosition (q)), ring[q], tap (wrap (q + 1)), tap (wrap (q + 2)));
+        }
+    }
     const double peakE = s.peak + 0.00001;
     const double counted = truePeak > s.ceiling.gain ? truePeak : 0.0;
     s.detector = counted > peakE ? counted : peakE;

@@ -41,6 +41,7 @@ struct ClosedSegment
     double detectorDb = 0.0; // not taken where releasesOnly
     double releaseMs = 0.0; // from the crest: 0.01 for a spike to 100 for a flat segment
     bool late = false; // judged by judgeLate or gainSegments, once the segment before it has its gain
+    bool chained = false; // its estimates may count and may read the last sample of the segment before
     bool releasesOnly = false; // below the knee, its estimates out of reach: the reduction only relaxes
 };
 
