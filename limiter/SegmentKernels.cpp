@@ -213,15 +213,16 @@ HWY_INLINE double releaseGain (double* HWY_RESTRICT x, int n, double held, doubl
     const auto excessV = hn::Set (d, excess);
     const auto step = hn::Set (d, power);
 
+    // Relaxing toward no reduction from a small one, as after a limited
+    // moment: the short series gives every gain.
+    const bool small = target == 0.0 && gainPerDb * excess * r <= largestSeriesExponent;
+
     // A short segment: one vector, its gains straight from the exponential.
     if (n <= lanes)
     {
         const auto y = hn::MulAdd (excessV, powers, base);
         const auto v = hn::LoadU (d, x);
-        // Relaxing toward no reduction from a small one, as after a limited
-        // moment: the short series does.
         const auto exponent = hn::Mul (y, hn::Set (d, -gainPerDb));
-        const bool small = target == 0.0 && gainPerDb * excess * r <= largestSeriesExponent;
         const auto gain = hn::Min (small ? expOfSmall (d, exponent) : hn::Exp (d, exponent), one);
         hn::StoreU (hn::IfThenElse (hn::FirstN (d, (size_t) n), hn::Mul (v, gain), v), d, x);
         const double reduction = hn::ExtractLane (y, (size_t) (n - 1));
@@ -239,7 +240,9 @@ HWY_INLINE double releaseGain (double* HWY_RESTRICT x, int n, double held, doubl
         if (k % anchorSpan == 0)
             series = seriesScale * hn::GetLane (powers) <= largestSeriesExponent;
 
-        if (k % anchorSpan == 0 && series)
+        if (small)
+            gain = expOfSmall (d, hn::Mul (y, hn::Set (d, -gainPerDb)));
+        else if (k % anchorSpan == 0 && series)
             gain = hn::Mul (hn::Exp (d, hn::Set (d, -gainPerDb * hn::GetLane (y))),
                             expOfSmall (d, hn::Mul (hn::Sub (hn::Set (d, hn::GetLane (powers)), powers), hn::Set (d, gainPerDb * excess))));
         else if (! series)
@@ -250,7 +253,7 @@ HWY_INLINE double releaseGain (double* HWY_RESTRICT x, int n, double held, doubl
         const auto v = hn::LoadU (d, x + k);
         hn::StoreU (hn::IfThenElse (hn::FirstN (d, (size_t) (n - k)), hn::Mul (v, hn::Min (gain, one)), v), d, x + k);
 
-        if (series && k + lanes < n) // the next vector's gains, if there is one
+        if (series && ! small && k + lanes < n) // the next vector's gains, if there is one
             gain = hn::Mul (gain, expOfSmall (d, hn::Mul (powers, hn::Set (d, seriesScale))));
 
         powers = hn::Mul (powers, step);
