@@ -521,14 +521,24 @@ HWY_INLINE void judgeLanes (D d, const double* HWY_RESTRICT ring, int length, Cl
     for (int l = 0; l < lanes; ++l)
     {
         const ClosedSegment& s = *segments[l < n ? l : 0];
-        const int afterAt = wrap (s.end + 1);
-        const auto tap = [&] (int c)
-        { return c == afterAt ? s.after : ring[c]; };
-        const int p = s.peakAt, q = s.beforeAt;
-        const int at[9] = { previousPosition (s.first), previousPosition (p), p, wrap (p + 1), wrap (p + 2),
-                            previousPosition (q), q, wrap (q + 1), wrap (q + 2) };
-        for (int t = 0; t < 9; ++t)
-            taps[t][l] = tap (at[t]);
+        const int p = s.peakAt, q = s.beforeAt; // q <= p
+        if (s.first > 0 && s.first < s.end && p + 2 <= s.end)
+        {
+            // Most often: no tap wraps or reads past the end.
+            const int at[9] = { s.first - 1, p - 1, p, p + 1, p + 2, q - 1, q, q + 1, q + 2 };
+            for (int t = 0; t < 9; ++t)
+                taps[t][l] = ring[at[t]];
+        }
+        else
+        {
+            const int afterAt = wrap (s.end + 1);
+            const auto tap = [&] (int c)
+            { return c == afterAt ? s.after : ring[c]; };
+            const int at[9] = { previousPosition (s.first), previousPosition (p), p, wrap (p + 1), wrap (p + 2),
+                                previousPosition (q), q, wrap (q + 1), wrap (q + 2) };
+            for (int t = 0; t < 9; ++t)
+                taps[t][l] = tap (at[t]);
+        }
         peak[l] = s.peak;
         sumSq[l] = s.sumSq;
         count[l] = (double) s.count;
